@@ -1,0 +1,25 @@
+// The console streams of a run. They are the process's standard streams
+// unless a harness points them elsewhere (an in-memory dialogue, say).
+#pragma once
+
+#include <cstdio>
+
+#if defined(__MINGW32__)
+#define DORVANE_PRINTF(f, a) __attribute__((format(gnu_printf, f, a)))
+#else
+#define DORVANE_PRINTF(f, a) __attribute__((format(printf, f, a)))
+#endif
+
+struct console_io {
+  std::FILE* in;
+  std::FILE* out;
+  std::FILE* err;
+};
+
+extern console_io g_con;
+
+// printf to the console output.
+void con_printf(const char* fmt, ...) DORVANE_PRINTF(1, 2);
+// printf to the error stream; console output is flushed first so that the two
+// keep their order on a terminal.
+void con_errorf(const char* fmt, ...) DORVANE_PRINTF(1, 2);

@@ -1,0 +1,65 @@
+#include "cli/rename.h"
+
+#include <cstdio>
+
+#include "cli/console.h"
+#include "image/platform.h"
+
+namespace oem_name {
+
+std::string date_tag(int month, int day) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "_%02d%02d", month, day);
+  return buf;
+}
+
+namespace {
+
+std::size_t file_name_start(const std::string& path) {
+  for (std::size_t i = path.size(); i > 0; --i) {
+    if (plat::is_path_separator(path[i - 1])) return i;
+  }
+  return 0;
+}
+
+std::size_t base_length(const std::string& path) {
+  const std::size_t start = file_name_start(path);
+  std::size_t at = path.find("_oem", start);
+  if (at == std::string::npos) at = path.find(".img", start);
+  return at == std::string::npos ? path.size() : at;
+}
+
+}  // namespace
+
+std::optional<std::string> build(const std::string& path, const std::string& tag) {
+  const std::size_t len = base_length(path);
+  if (len > k_max_base) return std::nullopt;
+  std::string name = path.substr(0, len) + "_oem" + tag + ".img";
+  if (name.size() > k_max_name) name.resize(k_max_name);
+  return name;
+}
+
+}  // namespace oem_name
+
+void rename_file(const std::string& path, bool modified) {
+  if (!modified) {
+    con_printf("[WARN] File has not been modified.\n");
+    return;
+  }
+  int month = 0;
+  int day = 0;
+  plat::local_month_day(&month, &day);
+  const std::optional<std::string> name = oem_name::build(path, oem_name::date_tag(month, day));
+  if (!name) {
+    con_errorf("[ERROR] Error renaming file: the name before \"_oem\" or \".img\" is longer than %u characters\n",
+               static_cast<unsigned>(oem_name::k_max_base));
+    return;
+  }
+  // Renamed earlier today: the image already carries its new name.
+  std::string why;
+  if (*name != path && !plat::rename_no_replace(path, *name, &why)) {
+    con_errorf("[ERROR] Error renaming file: %s\n", why.c_str());
+    return;
+  }
+  con_printf("[SUCCESS] File has been modified, renamed to %s\n", name->c_str());
+}

@@ -1,0 +1,25 @@
+// Renaming a changed image so that its name carries "_oem" and the date.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace oem_name {
+
+// Longest base name that is kept; a longer one is refused.
+constexpr std::size_t k_max_base = 255;
+// Longest new name; a longer one is cut.
+constexpr std::size_t k_max_name = 255;
+
+// The date tag "_MMDD".
+std::string date_tag(int month, int day);
+
+// The new name for `path` with the date tag: the base (the path up to the
+// first "_oem" or else the first ".img" of its file-name part), "_oem", the
+// tag and ".img". Nothing when the base is longer than k_max_base.
+std::optional<std::string> build(const std::string& path, const std::string& tag);
+
+}  // namespace oem_name
+
+// Renames a changed image, or reports that it was left as it was.
+void rename_file(const std::string& path, bool modified);

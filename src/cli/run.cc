@@ -1,0 +1,87 @@
+#include "cli/run.h"
+
+#include "cli/cmd_table.h"
+#include "cli/console.h"
+#include "cli/options.h"
+#include "cli/rename.h"
+#include "image/board_id.h"
+#include "image/oem_area.h"
+#include "image/platform.h"
+
+std::unique_ptr<img_stream> open_image_file(const std::string& path) {
+  const plat::open_result r = plat::open_for_update(path);
+  switch (r.status) {
+    case plat::open_status::cannot_open:
+      con_printf("[Error] Fail to open file!\n");
+      return nullptr;
+    case plat::open_status::not_regular:
+      con_printf("[Error] %s is not a regular file!\n", path.c_str());
+      return nullptr;
+    case plat::open_status::ok:
+      break;
+  }
+  auto stream = std::make_unique<file_img_stream>(r.fd);
+  if (r.size < oem::k_image_size) {
+    con_printf("[Error] Image file is too small: %llu bytes, at least %u expected!\n",
+               static_cast<unsigned long long>(r.size), static_cast<unsigned>(oem::k_image_size));
+    return nullptr;
+  }
+  return stream;
+}
+
+void run_command(int slot, img_stream& stream) {
+  check_chip_type(stream, &g_cfg.chip_family, &g_cfg.phy_type);
+  if (g_cfg.chip_family == board::k_family_qm) fw_load_config(&g_cfg, stream);
+  oem_cmd_table[slot](stream);
+}
+
+namespace {
+
+void run_on_image(const std::string& path, int slot, image_opener opener) {
+  std::unique_ptr<img_stream> stream = opener(path);
+  if (!stream) return;
+  run_command(slot, *stream);
+  const bool modified = g_file_modified != 0;
+  const bool closed = stream->close(modified);
+  if (!closed) {
+    con_errorf("[ERROR] Fail to save image %s: %s\n", path.c_str(), stream->error_text().c_str());
+  }
+  if (modified && (stream->failed() || !closed)) {
+    con_errorf("[ERROR] Image %s may be only partly written; it keeps its name.\n", path.c_str());
+  } else {
+    rename_file(path, modified);
+  }
+  con_printf("\n");
+}
+
+}  // namespace
+
+int run_tool(int argc, const char* const* argv, image_opener opener) {
+  g_cfg = sys_ctrl_t{};
+  if (argc < 2) {
+    option_display();
+    return 0;
+  }
+  const int kind = parse_cmd(argv[1]);
+  const int slot = argc >= 4 ? parse_cmd2(argv[3]) : -1;
+  switch (kind) {
+    case k_arg_help:
+      option_display();
+      break;
+    case k_arg_file:
+      if (argc < 4 || slot < 0) {
+        usage_display();
+      } else {
+        run_on_image(argv[2], slot, opener);
+      }
+      break;
+    case k_arg_version:
+      version_display();
+      break;
+    default:
+      option_display();
+      break;
+  }
+  std::fflush(g_con.out);
+  return 0;
+}

@@ -1,0 +1,13 @@
+#include "commands/cmd_common.h"
+
+#include "cli/console.h"
+
+namespace cmd {
+
+bool refuse_family(std::uint8_t family, const char* message) {
+  if (g_cfg.chip_family != family) return false;
+  con_printf("%s\n", message);
+  return true;
+}
+
+}  // namespace cmd

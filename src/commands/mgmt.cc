@@ -1,0 +1,125 @@
+#include "commands/mgmt.h"
+
+#include "cli/console.h"
+#include "commands/cmd_common.h"
+#include "commands/value_prompt.h"
+#include "image/oem_area.h"
+
+namespace {
+
+constexpr std::int32_t k_slave_addr_default = 0x49;
+constexpr std::int32_t k_slave_addr_min = 0x08;
+constexpr std::int32_t k_slave_addr_max = 0x77;
+constexpr std::uint32_t k_arp_enabled = 0xF;
+constexpr std::uint32_t k_arp_disabled = 0xE;
+constexpr std::int32_t k_lldp_max = 0xF;
+constexpr std::int32_t k_wol_max_ms = 0xFFFF;
+constexpr std::uint32_t k_header_bit0 = 0x1;
+
+bool report_invalid(std::int32_t value) {
+  con_printf("ERROR, Input Value %d invalid\n", value);
+  return false;
+}
+
+// Asks for the SMBus slave address until one in range is entered; nothing
+// when the input ended.
+std::optional<std::int32_t> ask_slave_addr() {
+  for (;;) {
+    con_printf("Please input smbus slave addr, valid range(0x7, 0x78):");
+    std::fflush(g_con.out);
+    const prompt::read_result got = prompt::read_number(g_con.in, prompt::radix::hex);
+    if (got.status == prompt::read_status::end_of_input) {
+      prompt::report_end_of_input();
+      return std::nullopt;
+    }
+    clear_flush(g_con.in);
+    if (got.status == prompt::read_status::number && got.value >= k_slave_addr_min &&
+        got.value <= k_slave_addr_max) {
+      return got.value;
+    }
+    con_printf("err, address out of range[0x8, 0x77], try again\n");
+  }
+}
+
+// The disable branch of -S: the slave address, kept at its default unless
+// the operator asks to change it.
+std::optional<std::int32_t> ask_disable_addr() {
+  con_printf("current smbus slave addr is 0x%x, do you need to modify it ? 'Y' or 'N':",
+             static_cast<unsigned>(k_slave_addr_default));
+  std::fflush(g_con.out);
+  const int answer = prompt::read_answer_char(g_con.in);
+  if (answer == EOF) {
+    prompt::report_end_of_input();
+    return std::nullopt;
+  }
+  if (answer == 'y' || answer == 'Y') return ask_slave_addr();
+  return k_slave_addr_default;
+}
+
+}  // namespace
+
+void gpio_oem_cfg(img_stream& stream) {
+  if (cmd::refuse_family(board::k_family_zt)) return;
+  const auto entry = prompt::ask_value("Please input config val of GPIO :", prompt::radix::hex);
+  if (!entry) return;
+  const std::uint32_t gpio = static_cast<std::uint32_t>(*entry) & cmd::k_low16;
+  if (!wt_img(stream, oem::k_gpio, gpio)) return;
+  con_printf("%s", cmd::k_completed_plain);
+  con_printf("    GPIO : 0x%x\n", gpio);
+  oem_config_switch(stream, oem::k_gpio, oem::k_en_gpio);
+}
+
+void smbus_arp_cfg(img_stream& stream) {
+  const bool qm = g_cfg.chip_family == board::k_family_qm;
+  const std::uint32_t offset = qm ? oem::k_qm_smbus_arp : oem::k_zt_smbus_arp;
+  const std::uint32_t enable_bit = qm ? oem::k_en_qm_smbus_arp : oem::k_en_zt_smbus_arp;
+  const auto choice = prompt::ask_value(
+      "Please input config val of SMBUS ARP, 1 : enable arp  0 : disable arp :", prompt::radix::hex,
+      [](std::int32_t v) { return v == 0 || v == 1 || report_invalid(v); });
+  if (!choice) return;
+  std::int32_t addr = k_slave_addr_default;
+  std::uint32_t code = k_arp_enabled;
+  if (*choice == 1) {
+    con_printf("\nConfiguration completed successfully, Enable SMBUS ARP\n");
+  } else {
+    code = k_arp_disabled;
+    const auto asked = ask_disable_addr();
+    if (!asked) return;
+    addr = *asked;
+    con_printf("\nConfiguration completed successfully, Disable SMBUS ARP, slave address : 0x%x\n",
+               static_cast<unsigned>(addr));
+  }
+  if (!wt_img(stream, offset, code | static_cast<std::uint32_t>(addr) << cmd::k_high_shift)) return;
+  oem_config_switch(stream, offset, enable_bit);
+}
+
+void lldp_tx_cfg(img_stream& stream) {
+  const auto entry = prompt::ask_value("Please input config val of LLDP TX :", prompt::radix::hex,
+                                       [](std::int32_t v) { return v <= k_lldp_max || report_invalid(v); });
+  if (!entry) return;
+  const auto value = static_cast<std::uint32_t>(*entry);
+  if (!wt_img(stream, oem::k_lldp_tx, value)) return;
+  con_printf("\nConfiguration completed successfully, LLDP TX config : 0x%x\n", value);
+  // Normalise the header before recording LLDP: a word with bit 0 set (an
+  // erased header, say) starts again from the bare signature.
+  std::uint32_t header = 0;
+  if (!rd_img(stream, oem::k_header, &header)) return;
+  if ((header & k_header_bit0) != 0) header = 0;
+  if (!wt_img(stream, oem::k_header, header | oem::k_signature)) return;
+  oem_config_switch(stream, oem::k_lldp_tx, oem::k_en_lldp);
+}
+
+void wol_wake_io_cfg(img_stream& stream) {
+  if (cmd::refuse_family(board::k_family_zt)) return;
+  if (g_cfg.wol_support == 0) {
+    con_printf("ERROR, the img not support WOL\n");
+    return;
+  }
+  const auto entry =
+      prompt::ask_value("Please input config val of WOL Wake IO(ms):", prompt::radix::dec,
+                        [](std::int32_t v) { return (v != 0 && v <= k_wol_max_ms) || report_invalid(v); });
+  if (!entry) return;
+  if (!wt_img(stream, oem::k_wol_pulse, static_cast<std::uint32_t>(*entry))) return;
+  con_printf("\nConfiguration completed successfully, WOL Wake Io pull down time : %d ms\n", *entry);
+  oem_config_switch(stream, oem::k_wol_pulse, oem::k_en_wol);
+}

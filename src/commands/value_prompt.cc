@@ -1,0 +1,123 @@
+#include "commands/value_prompt.h"
+
+#include "cli/console.h"
+
+namespace prompt {
+namespace {
+
+bool is_blank(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+int digit_value(int c, radix r) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (r == radix::hex) {
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  }
+  return -1;
+}
+
+constexpr std::uint64_t k_max_magnitude = 0xFFFFFFFFULL;
+constexpr std::uint64_t k_max_negative_magnitude = 0x80000000ULL;
+
+// Consumes a 0x prefix if one follows a leading zero and leaves in *c the
+// character after it. Returns true when a leading zero was seen: it counts as
+// a digit, so that "0x" alone reads as 0.
+bool skip_hex_prefix(std::FILE* in, int* c) {
+  if (*c != '0') return false;
+  const int next = std::fgetc(in);
+  if (next != 'x' && next != 'X') {
+    if (next != EOF) std::ungetc(next, in);
+    return true;
+  }
+  *c = std::fgetc(in);
+  return true;
+}
+
+}  // namespace
+
+read_result read_number(std::FILE* in, radix r) {
+  int c = std::fgetc(in);
+  while (c != EOF && is_blank(c)) c = std::fgetc(in);
+  if (c == EOF) return {read_status::end_of_input, 0};
+
+  bool negative = false;
+  if (c == '+' || c == '-') {
+    negative = c == '-';
+    c = std::fgetc(in);
+  }
+  bool any_digit = r == radix::hex && skip_hex_prefix(in, &c);
+  const std::uint64_t base = r == radix::hex ? 16 : 10;
+  std::uint64_t magnitude = 0;
+  bool too_large = false;
+  for (int d = digit_value(c, r); d >= 0; d = digit_value(c, r)) {
+    any_digit = true;
+    if (!too_large) {
+      magnitude = magnitude * base + static_cast<std::uint64_t>(d);
+      too_large = magnitude > k_max_magnitude;
+    }
+    c = std::fgetc(in);
+  }
+  if (c != EOF) std::ungetc(c, in);
+
+  if (!any_digit) return {read_status::no_number, 0};
+  if (too_large || (negative && magnitude > k_max_negative_magnitude)) {
+    return {read_status::too_large, 0};
+  }
+  const std::uint32_t bits = negative ? static_cast<std::uint32_t>(0U - magnitude)
+                                      : static_cast<std::uint32_t>(magnitude);
+  return {read_status::number, static_cast<std::int32_t>(bits)};
+}
+
+std::optional<std::int32_t> ask_value(const char* prompt_text, radix r, const value_check& check) {
+  std::int32_t value = -1;
+  for (;;) {
+    con_printf("%s", prompt_text);
+    std::fflush(g_con.out);
+    const read_result got = read_number(g_con.in, r);
+    if (got.status == read_status::end_of_input) {
+      report_end_of_input();
+      return std::nullopt;
+    }
+    clear_flush(g_con.in);
+    if (got.status == read_status::too_large) {
+      report_too_large();
+      continue;
+    }
+    if (got.status == read_status::number) value = got.value;
+    if (value < 0) {
+      report_negative(value);
+      continue;
+    }
+    if (check && !check(value)) continue;
+    return value;
+  }
+}
+
+int read_answer_char(std::FILE* in) {
+  const int c = std::fgetc(in);
+  if (c == EOF || c == '\n') return c;
+  if (c == '\r') {
+    const int next = std::fgetc(in);
+    if (next != '\n' && next != EOF) std::ungetc(next, in);
+    return '\n';
+  }
+  clear_flush(in);
+  return c;
+}
+
+void report_end_of_input() { con_printf("\nERROR, no more input, nothing written\n"); }
+
+void report_too_large() { con_printf("ERROR, Input Value too large, at most 32 bits\n"); }
+
+void report_negative(std::int32_t value) {
+  con_printf("ERROR, Input Value (%d) < (%d) invalid\n", value, 0);
+}
+
+}  // namespace prompt
+
+void clear_flush(std::FILE* stream) {
+  int c = std::fgetc(stream);
+  while (c != EOF && c != '\n') c = std::fgetc(stream);
+}

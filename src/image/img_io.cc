@@ -1,0 +1,63 @@
+#include "image/img_io.h"
+
+#include "cli/console.h"
+#include "image/platform.h"
+
+int g_file_modified = 0;
+
+file_img_stream::~file_img_stream() {
+  if (fd_ >= 0) plat::close_fd(fd_);
+}
+
+bool file_img_stream::read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) {
+  const long got = plat::pread_at(fd_, buf, n, off);
+  if (got == static_cast<long>(n)) return true;
+  error_ = got < 0 ? plat::last_error_text() : "unexpected end of file";
+  return false;
+}
+
+bool file_img_stream::write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) {
+  const long put = plat::pwrite_at(fd_, buf, n, off);
+  if (put == static_cast<long>(n)) return true;
+  error_ = put < 0 ? plat::last_error_text() : "short write";
+  return false;
+}
+
+bool file_img_stream::close(bool sync) {
+  bool ok = !sync || plat::sync_fd(fd_);
+  if (!ok) error_ = plat::last_error_text();
+  if (!plat::close_fd(fd_) && ok) {
+    error_ = plat::last_error_text();
+    ok = false;
+  }
+  fd_ = -1;
+  return ok;
+}
+
+bool rd_img(img_stream& stream, std::uint32_t offset, std::uint32_t* out) {
+  std::uint8_t b[4] = {0, 0, 0, 0};
+  if (!stream.read_at(offset, b, sizeof b)) {
+    if (!stream.failed()) {
+      con_errorf("[ERROR] Fail to read image at 0x%x: %s\n", offset, stream.error_text().c_str());
+    }
+    stream.mark_failed();
+    return false;
+  }
+  *out = static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+         static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+  return true;
+}
+
+bool wt_img(img_stream& stream, std::uint32_t offset, std::uint32_t value) {
+  if (g_file_modified == 0) g_file_modified = 1;
+  if (stream.failed()) return false;
+  const std::uint8_t b[4] = {
+      static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+      static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+  if (!stream.write_at(offset, b, sizeof b)) {
+    con_errorf("[ERROR] Fail to write image at 0x%x: %s\n", offset, stream.error_text().c_str());
+    stream.mark_failed();
+    return false;
+  }
+  return true;
+}

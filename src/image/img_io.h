@@ -1,0 +1,65 @@
+// Word access to the image. Every read and write of the image goes through
+// rd_img and wt_img, which work on an img_stream: the file on disk in a real
+// run, or a stand-in that tests use to hold an image in memory or to inject
+// I/O faults.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class img_stream {
+ public:
+  img_stream() = default;
+  img_stream(const img_stream&) = delete;
+  img_stream& operator=(const img_stream&) = delete;
+  virtual ~img_stream() = default;
+
+  // Each returns false when the n bytes could not all be moved; the reason
+  // is then left in error_text().
+  virtual bool read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) = 0;
+  virtual bool write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) = 0;
+  // Closes, after flushing written data to stable storage when `sync` is
+  // set; false on failure.
+  virtual bool close(bool sync) = 0;
+  virtual std::string error_text() const = 0;
+
+  // Set by rd_img/wt_img on the first failed access; afterwards the stream
+  // takes no more writes, so that a half-failed run cannot go on changing
+  // the image on top of a word it could not read or write.
+  bool failed() const { return failed_; }
+  void mark_failed() { failed_ = true; }
+
+ private:
+  bool failed_ = false;
+};
+
+// The image file on disk, accessed with one positional call per word.
+class file_img_stream : public img_stream {
+ public:
+  explicit file_img_stream(int fd) : fd_(fd) {}
+  ~file_img_stream() override;
+  bool read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) override;
+  bool write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) override;
+  bool close(bool sync) override;
+  std::string error_text() const override { return error_; }
+
+ private:
+  int fd_;
+  std::string error_;
+};
+
+// Set to 1 by the first call of wt_img, whether or not the write succeeded;
+// never cleared.
+extern int g_file_modified;
+
+// Reads the little-endian word at `offset` into *out. When it cannot be read,
+// *out keeps its value, the failure is reported once on the error stream and
+// false is returned.
+bool rd_img(img_stream& stream, std::uint32_t offset, std::uint32_t* out);
+
+// Writes `value` little-endian at `offset`. A failure is reported once on the
+// error stream and gives false; after any failure of the stream no further
+// word is written.
+bool wt_img(img_stream& stream, std::uint32_t offset, std::uint32_t value);

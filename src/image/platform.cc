@@ -1,0 +1,178 @@
+#include "image/platform.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+namespace plat {
+
+#ifdef _WIN32
+
+open_result open_for_update(const std::string& path) {
+  open_result r;
+  struct _stat64 st {};
+  if (_stat64(path.c_str(), &st) == 0 && (st.st_mode & _S_IFMT) != _S_IFREG) {
+    r.status = open_status::not_regular;
+    return r;
+  }
+  int fd = -1;
+  if (_sopen_s(&fd, path.c_str(), _O_RDWR | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0) {
+    return r;
+  }
+  if (_fstat64(fd, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
+    _close(fd);
+    r.status = open_status::not_regular;
+    return r;
+  }
+  r.status = open_status::ok;
+  r.fd = fd;
+  r.size = static_cast<std::uint64_t>(st.st_size);
+  return r;
+}
+
+long pread_at(int fd, void* buf, std::size_t n, std::uint64_t off) {
+  if (_lseeki64(fd, static_cast<__int64>(off), SEEK_SET) < 0) return -1;
+  return _read(fd, buf, static_cast<unsigned>(n));
+}
+
+long pwrite_at(int fd, const void* buf, std::size_t n, std::uint64_t off) {
+  if (_lseeki64(fd, static_cast<__int64>(off), SEEK_SET) < 0) return -1;
+  return _write(fd, buf, static_cast<unsigned>(n));
+}
+
+bool sync_fd(int fd) { return _commit(fd) == 0; }
+bool close_fd(int fd) { return _close(fd) == 0; }
+
+std::string last_error_text() {
+  char buf[256] = {0};
+  strerror_s(buf, sizeof buf, errno);
+  return buf;
+}
+
+bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0) return true;
+  char buf[512] = {0};
+  const DWORD code = GetLastError();
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                 sizeof buf, nullptr);
+  std::string text(buf);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+    text.pop_back();
+  }
+  *why = text;
+  return false;
+}
+
+void local_month_day(int* month, int* day) {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm {};
+  localtime_s(&tm, &now);
+  *month = tm.tm_mon + 1;
+  *day = tm.tm_mday;
+}
+
+bool is_path_separator(char c) { return c == '/' || c == '\\' || c == ':'; }
+
+void set_binary_console() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
+
+#else
+
+open_result open_for_update(const std::string& path) {
+  open_result r;
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == EISDIR) r.status = open_status::not_regular;
+    return r;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    r.status = open_status::not_regular;
+    return r;
+  }
+  r.status = open_status::ok;
+  r.fd = fd;
+  r.size = static_cast<std::uint64_t>(st.st_size);
+  return r;
+}
+
+long pread_at(int fd, void* buf, std::size_t n, std::uint64_t off) {
+  return static_cast<long>(::pread(fd, buf, n, static_cast<off_t>(off)));
+}
+
+long pwrite_at(int fd, const void* buf, std::size_t n, std::uint64_t off) {
+  return static_cast<long>(::pwrite(fd, buf, n, static_cast<off_t>(off)));
+}
+
+bool sync_fd(int fd) { return ::fsync(fd) == 0; }
+bool close_fd(int fd) { return ::close(fd) == 0; }
+
+std::string last_error_text() { return std::strerror(errno); }
+
+namespace {
+
+// renameat2(RENAME_NOREPLACE) through the raw system call, so that an older C
+// library without the wrapper still gets it.
+int rename_noreplace_syscall(const char* from, const char* to) {
+#if defined(SYS_renameat2)
+  constexpr unsigned k_rename_noreplace = 1U;
+  return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, k_rename_noreplace));
+#else
+  errno = ENOSYS;
+  return -1;
+#endif
+}
+
+}  // namespace
+
+bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
+  if (rename_noreplace_syscall(from.c_str(), to.c_str()) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  // The file system does not know the flag: a hard link fails on an existing
+  // target, so link and unlink give the same guarantee.
+  if (::link(from.c_str(), to.c_str()) != 0) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  if (::unlink(from.c_str()) != 0) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+void local_month_day(int* month, int* day) {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm {};
+  localtime_r(&now, &tm);
+  *month = tm.tm_mon + 1;
+  *day = tm.tm_mday;
+}
+
+bool is_path_separator(char c) { return c == '/'; }
+
+void set_binary_console() {}
+
+#endif
+
+}  // namespace plat

@@ -1,0 +1,46 @@
+// The operating system's side of the tool: opening the image, positional word
+// I/O, flushing to stable storage, the no-replace rename and the local date.
+// Everything that differs between POSIX and Windows lives in platform.cc.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace plat {
+
+// Result of opening an image for update.
+enum class open_status { ok, cannot_open, not_regular };
+
+struct open_result {
+  open_status status = open_status::cannot_open;
+  int fd = -1;
+  std::uint64_t size = 0;  // file size, valid when status is ok
+};
+
+// Opens an existing file for reading and writing; never creates or truncates.
+open_result open_for_update(const std::string& path);
+
+// Positional I/O; each returns the number of bytes moved or -1 on error.
+long pread_at(int fd, void* buf, std::size_t n, std::uint64_t off);
+long pwrite_at(int fd, const void* buf, std::size_t n, std::uint64_t off);
+bool sync_fd(int fd);
+bool close_fd(int fd);
+
+// Text of the last system error of this thread (errno or GetLastError).
+std::string last_error_text();
+
+// Renames from -> to, failing when `to` exists. On failure returns false and
+// leaves the description of the error in *why.
+bool rename_no_replace(const std::string& from, const std::string& to, std::string* why);
+
+// Month (1-12) and day of the month of the local date now.
+void local_month_day(int* month, int* day);
+
+// True for the characters that separate directories in a path.
+bool is_path_separator(char c);
+
+// Puts the standard streams into binary mode where the platform has a text mode.
+void set_binary_console();
+
+}  // namespace plat
