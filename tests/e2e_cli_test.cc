@@ -114,12 +114,14 @@ TEST(Identification, MessagesShowBeforeTheCommand) {
   scratch s;
   testimg::recipe erased;  // erased sub-system ID word
   s.put_image("erased.img", erased);
-  EXPECT_EQ(s.run("-F erased.img -C").out,
-            "sub sys id unsupport !" + listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n");
+  EXPECT_EQ(
+      s.run("-F erased.img -C").out,
+      "sub sys id unsupport !" + listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n");
 
   s.put_image("wide.img", e2e::qm_image(0x00, 6));
-  EXPECT_EQ(s.run("-F wide.img -C").out,
-            "sid port num 6 unsupport\n" + listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n");
+  EXPECT_EQ(s.run("-F wide.img -C").out, "sid port num 6 unsupport\n" +
+                                             listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) +
+                                             e2e::k_not_modified + "\n");
 
   s.put_image("zt.img", e2e::zt_image(0x9A, 0x2001));
   EXPECT_EQ(s.run("-F zt.img -C").out,
@@ -156,7 +158,8 @@ TEST(ListingAndRecovery, RecoveryErasesTheOemAreaOnly) {
                   e2e::renamed_line(renamed) + "\n");
     EXPECT_EQ(res.err, "");
     std::vector<std::uint8_t> expected = before;
-    for (std::uint32_t off = 0xFF000; off <= 0xFF028; off += 4) testimg::put_word(&expected, off, 0xFFFFFFFF);
+    for (std::uint32_t off = 0xFF000; off <= 0xFF028; off += 4)
+      testimg::put_word(&expected, off, 0xFFFFFFFF);
     testimg::put_word(&expected, 0xF1000, 0xFFFFFFFF);
     EXPECT_EQ(s.image(renamed), expected);
     EXPECT_EQ(s.files(), std::vector<std::string>{renamed});
@@ -182,7 +185,8 @@ TEST(Renaming, NamesFollowTheFileNamePart) {
   for (const named& c : cases) {
     SCOPED_TRACE(c.given);
     scratch s;
-    ASSERT_EQ(std::system(("mkdir -p '" + s.path("out_oem") + "' '" + s.path("x.img") + "'").c_str()), 0);
+    ASSERT_EQ(
+        std::system(("mkdir -p '" + s.path("out_oem") + "' '" + s.path("x.img") + "'").c_str()), 0);
     s.put_image(c.given, e2e::qm_image(0x00));
     const e2e::result r = s.run("-F " + c.given + " -0");
     const std::string renamed = e2e::find_oem_image(s, c.base);
@@ -204,7 +208,8 @@ TEST(Renaming, ExistingTargetIsNeverReplaced) {
   EXPECT_EQ(r.err.rfind("[ERROR] Error renaming file: ", 0), 0U) << r.err;
   EXPECT_EQ(s.image(e2e::oem_name("board")), other);
   EXPECT_EQ(testimg::word_at(s.image("board.img"), 0xFF000), 0xFFFFFFFFU);
-  EXPECT_EQ(testimg::word_at(s.image("board.img"), 0xFFFDC), testimg::sub_sys_id(0x0110, 0, 4, false));
+  EXPECT_EQ(testimg::word_at(s.image("board.img"), 0xFFFDC),
+            testimg::sub_sys_id(0x0110, 0, 4, false));
 }
 
 TEST(Renaming, RenamedTheSameDayKeepsItsName) {

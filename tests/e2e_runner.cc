@@ -27,7 +27,7 @@ std::string slurp(const std::string& path) {
 }
 
 std::string tag_for(std::time_t t) {
-  std::tm tm {};
+  std::tm tm{};
   localtime_r(&t, &tm);
   char buf[16];
   std::snprintf(buf, sizeof buf, "_%02d%02d", tm.tm_mon + 1, tm.tm_mday);
@@ -53,13 +53,16 @@ scratch::~scratch() {
   if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", dir_.c_str());
 }
 
-std::vector<std::uint8_t> scratch::put_image(const std::string& name, const testimg::recipe& r) const {
+std::vector<std::uint8_t> scratch::put_image(const std::string& name,
+                                             const testimg::recipe& r) const {
   std::vector<std::uint8_t> bytes = testimg::build(r);
   testimg::write_file(path(name), bytes);
   return bytes;
 }
 
-bool scratch::exists(const std::string& name) const { return access(path(name).c_str(), F_OK) == 0; }
+bool scratch::exists(const std::string& name) const {
+  return access(path(name).c_str(), F_OK) == 0;
+}
 
 std::vector<std::uint8_t> scratch::image(const std::string& name) const {
   return testimg::read_file(path(name));
@@ -83,8 +86,8 @@ result scratch::run(const std::string& args, const std::string& input) const {
     std::ofstream in(path(".e2e_in"), std::ios::binary);
     in << input;
   }
-  const std::string cmd = "cd '" + dir_ + "' && " + tool_command() + " " + args +
-                          " < .e2e_in > .e2e_out 2> .e2e_err";
+  const std::string cmd =
+      "cd '" + dir_ + "' && " + tool_command() + " " + args + " < .e2e_in > .e2e_out 2> .e2e_err";
   const int rc = std::system(cmd.c_str());
   result r{slurp(path(".e2e_out")), slurp(path(".e2e_err"))};
   if (rc != 0) r.err += "\n(exit status " + std::to_string(rc) + ")";

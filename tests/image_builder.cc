@@ -29,7 +29,8 @@ std::uint32_t variant_word(unsigned ports, std::uint32_t index) {
 }
 
 std::uint32_t word_at(const std::vector<std::uint8_t>& img, std::uint32_t off) {
-  return static_cast<std::uint32_t>(img.at(off)) | static_cast<std::uint32_t>(img.at(off + 1)) << 8 |
+  return static_cast<std::uint32_t>(img.at(off)) |
+         static_cast<std::uint32_t>(img.at(off + 1)) << 8 |
          static_cast<std::uint32_t>(img.at(off + 2)) << 16 |
          static_cast<std::uint32_t>(img.at(off + 3)) << 24;
 }

@@ -22,9 +22,9 @@ std::uint32_t port_mask_for(unsigned ports);
 
 struct recipe {
   std::uint32_t sub_sys_id = k_erased;
-  std::uint32_t port_mask = 0xF;    // port mask word of the active block
+  std::uint32_t port_mask = 0xF;  // port mask word of the active block
   std::uint32_t oem_header = k_erased;
-  bool variant_blocks = true;       // the four port-variant blocks, with magic
+  bool variant_blocks = true;                    // the four port-variant blocks, with magic
   std::map<std::uint32_t, std::uint32_t> words;  // further words, written last
 };
 

@@ -10,12 +10,15 @@
 
 namespace {
 
-std::uint32_t hex(const char* s) { return static_cast<std::uint32_t>(std::strtoul(s, nullptr, 16)); }
+std::uint32_t hex(const char* s) {
+  return static_cast<std::uint32_t>(std::strtoul(s, nullptr, 16));
+}
 
 int usage() {
-  std::fprintf(stderr,
-               "usage: make_test_image OUT [--device HEX] [--phy HEX] [--ports N] [--wol]\n"
-               "       [--ssid HEX] [--mask HEX] [--header HEX] [--word OFF=VAL] [--no-variants]\n");
+  std::fprintf(
+      stderr,
+      "usage: make_test_image OUT [--device HEX] [--phy HEX] [--ports N] [--wol]\n"
+      "       [--ssid HEX] [--mask HEX] [--header HEX] [--word OFF=VAL] [--no-variants]\n");
   return 2;
 }
 
@@ -58,8 +61,8 @@ int main(int argc, char** argv) {
     }
   }
   if (!have_ssid) {
-    r.sub_sys_id = testimg::sub_sys_id(static_cast<std::uint16_t>(device), static_cast<std::uint8_t>(phy),
-                                       ports, wol);
+    r.sub_sys_id = testimg::sub_sys_id(static_cast<std::uint16_t>(device),
+                                       static_cast<std::uint8_t>(phy), ports, wol);
   }
   if (!have_mask) r.port_mask = testimg::port_mask_for(ports > 4 ? 4 : ports);
   if (!testimg::write_file(argv[1], testimg::build(r))) {

@@ -22,7 +22,8 @@ bool mem_stream::close(bool sync) {
 }
 
 std::uint32_t mem_stream::word(std::uint32_t off) const {
-  return static_cast<std::uint32_t>(bytes_.at(off)) | static_cast<std::uint32_t>(bytes_.at(off + 1)) << 8 |
+  return static_cast<std::uint32_t>(bytes_.at(off)) |
+         static_cast<std::uint32_t>(bytes_.at(off + 1)) << 8 |
          static_cast<std::uint32_t>(bytes_.at(off + 2)) << 16 |
          static_cast<std::uint32_t>(bytes_.at(off + 3)) << 24;
 }

@@ -51,8 +51,10 @@ void rename_file(const std::string& path, bool modified) {
   plat::local_month_day(&month, &day);
   const std::optional<std::string> name = oem_name::build(path, oem_name::date_tag(month, day));
   if (!name) {
-    con_errorf("[ERROR] Error renaming file: the name before \"_oem\" or \".img\" is longer than %u characters\n",
-               static_cast<unsigned>(oem_name::k_max_base));
+    con_errorf(
+        "[ERROR] Error renaming file: the name before \"_oem\" or \".img\" is longer than %u "
+        "characters\n",
+        static_cast<unsigned>(oem_name::k_max_base));
     return;
   }
   // Renamed earlier today: the image already carries its new name.

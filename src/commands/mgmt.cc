@@ -94,8 +94,9 @@ void smbus_arp_cfg(img_stream& stream) {
 }
 
 void lldp_tx_cfg(img_stream& stream) {
-  const auto entry = prompt::ask_value("Please input config val of LLDP TX :", prompt::radix::hex,
-                                       [](std::int32_t v) { return v <= k_lldp_max || report_invalid(v); });
+  const auto entry =
+      prompt::ask_value("Please input config val of LLDP TX :", prompt::radix::hex,
+                        [](std::int32_t v) { return v <= k_lldp_max || report_invalid(v); });
   if (!entry) return;
   const auto value = static_cast<std::uint32_t>(*entry);
   if (!wt_img(stream, oem::k_lldp_tx, value)) return;
@@ -115,11 +116,12 @@ void wol_wake_io_cfg(img_stream& stream) {
     con_printf("ERROR, the img not support WOL\n");
     return;
   }
-  const auto entry =
-      prompt::ask_value("Please input config val of WOL Wake IO(ms):", prompt::radix::dec,
-                        [](std::int32_t v) { return (v != 0 && v <= k_wol_max_ms) || report_invalid(v); });
+  const auto entry = prompt::ask_value(
+      "Please input config val of WOL Wake IO(ms):", prompt::radix::dec,
+      [](std::int32_t v) { return (v != 0 && v <= k_wol_max_ms) || report_invalid(v); });
   if (!entry) return;
   if (!wt_img(stream, oem::k_wol_pulse, static_cast<std::uint32_t>(*entry))) return;
-  con_printf("\nConfiguration completed successfully, WOL Wake Io pull down time : %d ms\n", *entry);
+  con_printf("\nConfiguration completed successfully, WOL Wake Io pull down time : %d ms\n",
+             *entry);
   oem_config_switch(stream, oem::k_wol_pulse, oem::k_en_wol);
 }

@@ -33,7 +33,8 @@ void inner_led_cfg(img_stream& stream) {
     con_printf("\nCurrent phy type %c, not INNER Phy\n", g_cfg.phy_type);
     return;
   }
-  const auto entry = prompt::ask_value("Please input config val of Inner Phy LED :", prompt::radix::hex);
+  const auto entry =
+      prompt::ask_value("Please input config val of Inner Phy LED :", prompt::radix::hex);
   if (!entry) return;
   const std::uint32_t word = static_cast<std::uint32_t>(*entry) & k_inner_mask;
   if (!wt_img(stream, oem::k_phy_led0, word)) return;
@@ -68,7 +69,8 @@ void mv1512_oem_cfg(img_stream& stream) {
     con_printf("Current phy type %c, not MV Phy\n", t);
     return;
   }
-  const auto entry = prompt::ask_value("Please input config val of MV Phy LED :", prompt::radix::hex);
+  const auto entry =
+      prompt::ask_value("Please input config val of MV Phy LED :", prompt::radix::hex);
   if (!entry) return;
   const std::uint32_t word = static_cast<std::uint32_t>(*entry) & k_mv_mask;
   if (!wt_img(stream, oem::k_phy_led0, word)) return;
@@ -85,7 +87,8 @@ void ext_phy_oem_cfg(img_stream& stream) {
     return;
   }
   const auto choice = prompt::ask_value(
-      "input 1 to config RTL8211F PHY LED.\ninput 2 to config JL2201 PHY LED.\nPlease input your number:",
+      "input 1 to config RTL8211F PHY LED.\ninput 2 to config JL2201 PHY LED.\nPlease input your "
+      "number:",
       prompt::radix::hex, [](std::int32_t v) {
         if (v == k_choice_rtl8211f || v == k_choice_jl2201) return true;
         con_printf("Illegal input, Please try again!\n");
@@ -97,8 +100,8 @@ void ext_phy_oem_cfg(img_stream& stream) {
                                            : "Please input config val of JL2201 PHY LED:",
                                        prompt::radix::hex);
   if (!entry) return;
-  const std::uint32_t word = rtl ? static_cast<std::uint32_t>(*entry)
-                                 : static_cast<std::uint32_t>(*entry) & k_jl2201_mask;
+  const std::uint32_t word =
+      rtl ? static_cast<std::uint32_t>(*entry) : static_cast<std::uint32_t>(*entry) & k_jl2201_mask;
   con_printf("%s", cmd::k_completed_colon);
   con_printf(" LED configuration : 0x%x\n", word);
   if (!wt_img(stream, oem::k_phy_led0, word)) return;

@@ -40,7 +40,8 @@ void mv_phy_mode_cfg(img_stream& stream) {
     con_printf("Current phy type %c, not MV Phy(0x52)\n", g_cfg.phy_type);
     return;
   }
-  const auto entry = prompt::ask_value("Please input config val of MV1512 phy mode :", prompt::radix::hex);
+  const auto entry =
+      prompt::ask_value("Please input config val of MV1512 phy mode :", prompt::radix::hex);
   if (!entry) return;
   const auto word = static_cast<std::uint32_t>(*entry);
   if (!wt_img(stream, oem::k_mv1512_mode, word)) return;

@@ -7,7 +7,8 @@
 namespace ports {
 
 std::uint32_t variant_block(int remaining) {
-  return k_variant_blocks + static_cast<std::uint32_t>(k_max_variant_ports - remaining) * k_block_size;
+  return k_variant_blocks +
+         static_cast<std::uint32_t>(k_max_variant_ports - remaining) * k_block_size;
 }
 
 }  // namespace ports

@@ -65,8 +65,8 @@ read_result read_number(std::FILE* in, radix r) {
   if (too_large || (negative && magnitude > k_max_negative_magnitude)) {
     return {read_status::too_large, 0};
   }
-  const std::uint32_t bits = negative ? static_cast<std::uint32_t>(0U - magnitude)
-                                      : static_cast<std::uint32_t>(magnitude);
+  const std::uint32_t bits =
+      negative ? static_cast<std::uint32_t>(0U - magnitude) : static_cast<std::uint32_t>(magnitude);
   return {read_status::number, static_cast<std::int32_t>(bits)};
 }
 

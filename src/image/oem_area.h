@@ -18,26 +18,26 @@ constexpr std::uint32_t k_signature_mask = 0xFFFF;
 
 // Configuration words. Some offsets mean different words in the two chip
 // families; both names are given.
-constexpr std::uint32_t k_gpio = 0xFF004;            // QM
-constexpr std::uint32_t k_phy_led0 = 0xFF008;        // QM and ZT
-constexpr std::uint32_t k_phy_led1 = 0xFF00C;        // QM, YT PHY only
-constexpr std::uint32_t k_mv1512_mode = 0xFF010;     // QM
-constexpr std::uint32_t k_zt_smbus_arp = 0xFF010;    // ZT
-constexpr std::uint32_t k_qm_smbus_arp = 0xFF014;    // QM
-constexpr std::uint32_t k_x3310_led0 = 0xFF014;      // ZT
-constexpr std::uint32_t k_wol_pulse = 0xFF018;       // QM
-constexpr std::uint32_t k_x3310_led1 = 0xFF018;      // ZT
-constexpr std::uint32_t k_drv_port_mode = 0xFF020;   // QM
-constexpr std::uint32_t k_area_last = 0xFF028;       // last word erased by recovery
-constexpr std::uint32_t k_lldp_tx = 0xF1000;         // both families
+constexpr std::uint32_t k_gpio = 0xFF004;           // QM
+constexpr std::uint32_t k_phy_led0 = 0xFF008;       // QM and ZT
+constexpr std::uint32_t k_phy_led1 = 0xFF00C;       // QM, YT PHY only
+constexpr std::uint32_t k_mv1512_mode = 0xFF010;    // QM
+constexpr std::uint32_t k_zt_smbus_arp = 0xFF010;   // ZT
+constexpr std::uint32_t k_qm_smbus_arp = 0xFF014;   // QM
+constexpr std::uint32_t k_x3310_led0 = 0xFF014;     // ZT
+constexpr std::uint32_t k_wol_pulse = 0xFF018;      // QM
+constexpr std::uint32_t k_x3310_led1 = 0xFF018;     // ZT
+constexpr std::uint32_t k_drv_port_mode = 0xFF020;  // QM
+constexpr std::uint32_t k_area_last = 0xFF028;      // last word erased by recovery
+constexpr std::uint32_t k_lldp_tx = 0xF1000;        // both families
 
 // Enable bits in the OEM header word.
 constexpr std::uint32_t k_en_gpio = 0x10000;
 constexpr std::uint32_t k_en_phy_led = 0x20000;
-constexpr std::uint32_t k_en_mv1512_mode = 0x100000;  // QM
-constexpr std::uint32_t k_en_zt_smbus_arp = 0x100000; // ZT
-constexpr std::uint32_t k_en_qm_smbus_arp = 0x200000; // QM
-constexpr std::uint32_t k_en_x3310_led = 0x200000;    // ZT
+constexpr std::uint32_t k_en_mv1512_mode = 0x100000;   // QM
+constexpr std::uint32_t k_en_zt_smbus_arp = 0x100000;  // ZT
+constexpr std::uint32_t k_en_qm_smbus_arp = 0x200000;  // QM
+constexpr std::uint32_t k_en_x3310_led = 0x200000;     // ZT
 constexpr std::uint32_t k_en_wol = 0x400000;
 constexpr std::uint32_t k_en_lldp = 0x800000;
 

@@ -78,7 +78,7 @@ bool rename_no_replace(const std::string& from, const std::string& to, std::stri
 
 void local_month_day(int* month, int* day) {
   const std::time_t now = std::time(nullptr);
-  std::tm tm {};
+  std::tm tm{};
   localtime_s(&tm, &now);
   *month = tm.tm_mon + 1;
   *day = tm.tm_mday;
@@ -133,7 +133,8 @@ namespace {
 int rename_noreplace_syscall(const char* from, const char* to) {
 #if defined(SYS_renameat2)
   constexpr unsigned k_rename_noreplace = 1U;
-  return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, k_rename_noreplace));
+  return static_cast<int>(
+      ::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, k_rename_noreplace));
 #else
   errno = ENOSYS;
   return -1;
@@ -163,7 +164,7 @@ bool rename_no_replace(const std::string& from, const std::string& to, std::stri
 
 void local_month_day(int* month, int* day) {
   const std::time_t now = std::time(nullptr);
-  std::tm tm {};
+  std::tm tm{};
   localtime_r(&now, &tm);
   *month = tm.tm_mon + 1;
   *day = tm.tm_mday;
