@@ -58,6 +58,7 @@ void run_on_image(const std::string& path, int slot, image_opener opener) {
 
 int run_tool(int argc, const char* const* argv, image_opener opener) {
   g_cfg = sys_ctrl_t{};
+  g_file_modified = 0;
   if (argc < 2) {
     option_display();
     return 0;
