@@ -77,6 +77,15 @@ TEST(RunFaults, FailedHeaderReadLeavesTheHeaderAlone) {
   EXPECT_EQ(o.out.find("[SUCCESS]"), std::string::npos);
 }
 
+TEST(RunFaults, UnreadableIdentityStopsTheRunBeforeTheCommand) {
+  mem_stream img = qm_image();
+  img.fail_read_at = 0xFFFDC;
+  const outcome o = run_gpio(&img, "1234\n");
+  EXPECT_EQ(o.out, "[WARN] File has not been modified.\n\n");
+  EXPECT_EQ(o.err, "[ERROR] Fail to read image at 0xfffdc: injected fault\n");
+  EXPECT_TRUE(img.writes().empty());
+}
+
 TEST(RunFaults, FailedCloseIsNotReportedAsSuccess) {
   mem_stream img = qm_image();
   img.fail_close = true;
