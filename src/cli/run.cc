@@ -30,10 +30,11 @@ std::unique_ptr<img_stream> open_image_file(const std::string& path) {
 }
 
 void run_command(int slot, img_stream& stream) {
-  check_chip_type(stream, &g_cfg.chip_family, &g_cfg.phy_type);
-  if (g_cfg.chip_family == board::k_family_qm) fw_load_config(&g_cfg, stream);
   // Identity words that could not be read leave nothing to judge the
   // command by: it is not run.
+  check_chip_type(stream, &g_cfg.chip_family, &g_cfg.phy_type);
+  if (stream.failed()) return;
+  if (g_cfg.chip_family == board::k_family_qm) fw_load_config(&g_cfg, stream);
   if (stream.failed()) return;
   oem_cmd_table[slot](stream);
 }
