@@ -25,7 +25,7 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return usage();
+  if (argc < 2 || argv[1][0] == '-') return usage();
   testimg::recipe r;
   std::uint32_t device = 0x0110;
   std::uint32_t phy = 0x00;

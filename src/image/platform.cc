@@ -6,8 +6,15 @@
 #include <ctime>
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <fcntl.h>
 #include <io.h>
+#include <share.h>
 #include <sys/stat.h>
 #include <windows.h>
 #else
@@ -21,18 +28,41 @@ namespace plat {
 
 #ifdef _WIN32
 
+namespace {
+
+bool is_regular(const struct _stat64& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
+
+// FormatMessage text of a Windows error code, without its trailing line end.
+std::string windows_error_text(DWORD code) {
+  char buf[512] = {0};
+  const DWORD len = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, buf, sizeof buf, nullptr);
+  std::string text(buf, len);
+  while (!text.empty() &&
+         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
+    text.pop_back();
+  }
+  if (text.empty()) text = "system error " + std::to_string(code);
+  return text;
+}
+
+}  // namespace
+
 open_result open_for_update(const std::string& path) {
   open_result r;
+  // Windows refuses to open a directory as a file with the same error as a
+  // missing permission, so look at what the path names before opening it.
   struct _stat64 st {};
-  if (_stat64(path.c_str(), &st) == 0 && (st.st_mode & _S_IFMT) != _S_IFREG) {
+  if (_stat64(path.c_str(), &st) == 0 && !is_regular(st)) {
     r.status = open_status::not_regular;
     return r;
   }
   int fd = -1;
-  if (_sopen_s(&fd, path.c_str(), _O_RDWR | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0) {
+  if (_sopen_s(&fd, path.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
+               _S_IREAD | _S_IWRITE) != 0) {
     return r;
   }
-  if (_fstat64(fd, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
+  if (_fstat64(fd, &st) != 0 || !is_regular(st)) {
     _close(fd);
     r.status = open_status::not_regular;
     return r;
@@ -62,30 +92,27 @@ std::string last_error_text() {
   return buf;
 }
 
+// Without MOVEFILE_REPLACE_EXISTING, MoveFileEx fails on an existing target;
+// without MOVEFILE_COPY_ALLOWED it never falls back to copying across volumes.
 bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0) return true;
-  char buf[512] = {0};
-  const DWORD code = GetLastError();
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
-                 sizeof buf, nullptr);
-  std::string text(buf);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-    text.pop_back();
-  }
-  *why = text;
+  *why = windows_error_text(GetLastError());
   return false;
 }
 
+// The calendar date of the system's time zone, as the clock in the task bar
+// shows it; independent of a TZ variable that the C library might misread.
 void local_month_day(int* month, int* day) {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_s(&tm, &now);
-  *month = tm.tm_mon + 1;
-  *day = tm.tm_mday;
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  *month = now.wMonth;
+  *day = now.wDay;
 }
 
 bool is_path_separator(char c) { return c == '/' || c == '\\' || c == ':'; }
 
+// Binary mode: output keeps LF line ends as on other systems, and input CR LF
+// reaches the readers unchanged (they take CR as a blank).
 void set_binary_console() {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
