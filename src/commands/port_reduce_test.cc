@@ -1,0 +1,143 @@
+// Faults at the image I/O seam while -N copies and verifies the header block.
+#include "commands/port_reduce.h"
+
+#include <gtest/gtest.h>
+
+#include "console_capture.h"
+#include "image/board_id.h"
+#include "image_builder.h"
+#include "mem_stream.h"
+
+namespace {
+
+TEST(PortReduceBlocks, OneBlockPerRemainingCount) {
+  EXPECT_EQ(ports::variant_block(4), 0xFD000U);
+  EXPECT_EQ(ports::variant_block(3), 0xFD400U);
+  EXPECT_EQ(ports::variant_block(2), 0xFD800U);
+  EXPECT_EQ(ports::variant_block(1), 0xFDC00U);
+}
+
+constexpr std::uint32_t k_three_ports = 0xFD400;
+const std::string k_asked =
+    "current port num : 4, max port num : 4\n"
+    "Please input the number of disabled network ports:";
+
+// A four-port board whose block for three ports sums to exactly 0x80000000:
+// header magic, port mask 0x7, one balancing word, the rest 0.
+testimg::recipe four_port_board() {
+  testimg::recipe r;
+  r.sub_sys_id = testimg::sub_sys_id(0x0110, 0x00, 4, false);
+  for (std::uint32_t off = k_three_ports + 4; off < k_three_ports + 0x400; off += 4) {
+    r.words[off] = 0;
+  }
+  r.words[k_three_ports + 0x16C] = 0x7;
+  r.words[k_three_ports + 4] = 0x80000000U - testimg::k_magic - 0x7U;
+  return r;
+}
+
+class PortReduceCopy : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_cfg = sys_ctrl_t{};
+    g_cfg.chip_family = board::k_family_qm;
+    g_cfg.max_port_num = 4;
+    g_cfg.cur_port_num = 4;
+    g_cfg.phy_type = 'I';
+    g_file_modified = 0;
+  }
+  void TearDown() override {
+    g_cfg = sys_ctrl_t{};
+    g_file_modified = 0;
+  }
+};
+
+TEST_F(PortReduceCopy, VerifiedCopyUpdatesThePortsInUse) {
+  mem_stream img(testimg::build(four_port_board()));
+  console_capture con("1\n");
+  network_port_disable(img);
+  EXPECT_EQ(con.out(), k_asked + "\nConfiguration completed successfully, current port num:0x3\n");
+  EXPECT_EQ(g_cfg.cur_port_num, 3);
+  EXPECT_EQ(g_cfg.max_port_num, 4);
+  std::vector<std::uint32_t> copied;
+  std::vector<std::uint32_t> read_back;
+  for (std::uint32_t off = 0; off < 0x400; off += 4) {
+    copied.push_back(k_three_ports + off);
+    read_back.push_back(off);
+  }
+  EXPECT_EQ(img.writes(), read_back);
+  copied.insert(copied.end(), read_back.begin(), read_back.end());
+  EXPECT_EQ(img.reads(), copied);
+}
+
+TEST_F(PortReduceCopy, BoardWithoutAVariantBlockIsNotTouched) {
+  for (const int ports : {0, 5, 7}) {
+    SCOPED_TRACE(ports);
+    g_cfg.max_port_num = static_cast<std::uint8_t>(ports);
+    mem_stream img(testimg::build(four_port_board()));
+    console_capture con("1\n0\n");
+    network_port_disable(img);
+    EXPECT_EQ(con.out(), "current port num : 4, max port num : " + std::to_string(ports) +
+                             "\nERROR, port num " + std::to_string(ports) +
+                             " unsupport, the img carries header blocks for 1 to 4 ports\n");
+    EXPECT_TRUE(img.reads().empty());
+    EXPECT_TRUE(img.writes().empty());
+    EXPECT_EQ(g_file_modified, 0);
+  }
+}
+
+TEST_F(PortReduceCopy, ChecksumMismatchIsReportedWithTheWordsLeftInPlace) {
+  mem_stream img(testimg::build(four_port_board()));
+  img.corrupt_write_at = 0x8;  // a 0 word of the block lands as 1
+  console_capture con("1\n");
+  network_port_disable(img);
+  EXPECT_EQ(con.out(), k_asked +
+                           "\nConfiguration checksum error, please try again, "
+                           "-2147483647, -2147483648\n");
+  EXPECT_EQ(con.err(), "");
+  EXPECT_EQ(g_cfg.cur_port_num, 4);
+  EXPECT_EQ(g_file_modified, 1);
+  EXPECT_EQ(img.writes().size(), 256U);
+  EXPECT_EQ(img.word(0x8), 1U);
+  EXPECT_EQ(img.word(0x16C), 0x7U);
+}
+
+TEST_F(PortReduceCopy, FailedAccessStopsWithoutConfirmation) {
+  struct fault {
+    const char* what;
+    std::optional<std::uint32_t> read_fails;
+    std::optional<std::uint32_t> write_fails;
+    std::size_t words_written;
+    std::string err;
+  };
+  const std::vector<fault> cases = {
+      {"write in mid-copy", std::nullopt, 0x200, 128,
+       "[ERROR] Fail to write image at 0x200: injected fault\n"},
+      {"read of the source block", k_three_ports + 0x100, std::nullopt, 64,
+       "[ERROR] Fail to read image at 0xfd500: injected fault\n"},
+      {"read-back", 0x3FC, std::nullopt, 256,
+       "[ERROR] Fail to read image at 0x3fc: injected fault\n"},
+  };
+  for (const fault& f : cases) {
+    SCOPED_TRACE(f.what);
+    SetUp();
+    const std::vector<std::uint8_t> before = testimg::build(four_port_board());
+    mem_stream img(before);
+    img.fail_read_at = f.read_fails;
+    img.fail_write_at = f.write_fails;
+    console_capture con("1\n");
+    network_port_disable(img);
+    EXPECT_EQ(con.out(), k_asked);
+    EXPECT_EQ(con.err(), f.err);
+    EXPECT_EQ(img.writes().size(), f.words_written);
+    EXPECT_TRUE(img.failed());
+    EXPECT_EQ(g_cfg.cur_port_num, 4);
+    EXPECT_EQ(g_file_modified, 1);
+    // The words after the failure keep their old values.
+    for (std::uint32_t off = 4 * static_cast<std::uint32_t>(f.words_written); off < 0x400;
+         off += 4) {
+      EXPECT_EQ(img.word(off), testimg::word_at(before, off)) << std::hex << off;
+    }
+  }
+}
+
+}  // namespace
