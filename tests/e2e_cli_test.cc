@@ -42,18 +42,6 @@ std::string unknown(const std::string& arg) {
   return "ERROR: There are unknown options " + arg + " in command line!\n";
 }
 
-std::string listing(std::uint32_t header, std::uint32_t lldp, std::uint32_t mask,
-                    std::uint32_t rest = 0xFFFFFFFF) {
-  char buf[64];
-  std::string s = "\nConfiguration List:\n";
-  for (std::uint32_t off = 0xFF000; off <= 0xFF024; off += 4) {
-    std::snprintf(buf, sizeof buf, "0x%x : 0x%x\n", off, off == 0xFF000 ? header : rest);
-    s += buf;
-  }
-  std::snprintf(buf, sizeof buf, "0xf1000 : 0x%x\n0x16c : 0x%x\n", lldp, mask);
-  return s + buf;
-}
-
 TEST(CommandLine, HelpUsageAndVersionTexts) {
   scratch s;
   EXPECT_EQ(s.run("").out, k_help);
@@ -74,7 +62,7 @@ TEST(CommandLine, HelpUsageAndVersionTexts) {
 TEST(CommandLine, OnlyTheSecondCharacterOfTheOptionCounts) {
   scratch s;
   s.put_image("board.img", e2e::qm_image(0x00));
-  const std::string expected = listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n";
+  const std::string expected = e2e::listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n";
   EXPECT_EQ(s.run("-F board.img XC").out, expected);
   EXPECT_EQ(s.run("-F board.img -Cxyz extra args").out, expected);
   EXPECT_EQ(s.files(), std::vector<std::string>{"board.img"});
@@ -116,16 +104,16 @@ TEST(Identification, MessagesShowBeforeTheCommand) {
   s.put_image("erased.img", erased);
   EXPECT_EQ(
       s.run("-F erased.img -C").out,
-      "sub sys id unsupport !" + listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n");
+      "sub sys id unsupport !" + e2e::listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n");
 
   s.put_image("wide.img", e2e::qm_image(0x00, 6));
   EXPECT_EQ(s.run("-F wide.img -C").out, "sid port num 6 unsupport\n" +
-                                             listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) +
+                                             e2e::listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) +
                                              e2e::k_not_modified + "\n");
 
   s.put_image("zt.img", e2e::zt_image(0x9A, 0x2001));
   EXPECT_EQ(s.run("-F zt.img -C").out,
-            "phy id unknown\n" + listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n");
+            "phy id unknown\n" + e2e::listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n");
 }
 
 TEST(ListingAndRecovery, RecoveryErasesTheOemAreaOnly) {
@@ -164,7 +152,7 @@ TEST(ListingAndRecovery, RecoveryErasesTheOemAreaOnly) {
     EXPECT_EQ(s.image(renamed), expected);
     EXPECT_EQ(s.files(), std::vector<std::string>{renamed});
     EXPECT_EQ(s.run("-F " + renamed + " -C").out,
-              listing(0xFFFFFFFF, 0xFFFFFFFF, zt ? 0xF : 0x7) + e2e::k_not_modified + "\n");
+              e2e::listing(0xFFFFFFFF, 0xFFFFFFFF, zt ? 0xF : 0x7) + e2e::k_not_modified + "\n");
   }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ class scratch {
   std::string dir_;
 };
 
+// The shell words that start the tool: DORVANE_TOOL, else the tool on PATH.
+std::string tool_command();
+
 // True when the tool runs under Wine (some file-system cases cannot be shown there).
 bool under_wine();
 
@@ -59,5 +63,28 @@ testimg::recipe zt_image(std::uint8_t phy, std::uint16_t device = 0x1001);
 // The messages at the end of a run.
 extern const char* const k_not_modified;
 std::string renamed_line(const std::string& name);
+
+// Image words by offset.
+using word_map = std::map<std::uint32_t, std::uint32_t>;
+
+// "" when the images are equal, else the first word that differs.
+std::string first_difference(const std::vector<std::uint8_t>& got,
+                             const std::vector<std::uint8_t>& want);
+
+// Runs "-F board.img <option>" with `input` on an image made from `image`.
+// The whole output must be `transcript` and the renamed-file line, and the
+// renamed image the original with exactly the `changed` words.
+void expect_configured(const testimg::recipe& image, const std::string& option,
+                       const std::string& input, const std::string& transcript,
+                       const word_map& changed);
+// As above, for a run that writes nothing: `transcript` and the not-modified
+// line, and the image keeps its name and every byte.
+void expect_untouched(const testimg::recipe& image, const std::string& option,
+                      const std::string& input, const std::string& transcript);
+
+// What "-C" prints: the OEM header word, the other OEM area words (`rest`),
+// the LLDP transmit word and the port mask word.
+std::string listing(std::uint32_t header, std::uint32_t lldp, std::uint32_t mask,
+                    std::uint32_t rest = 0xFFFFFFFF);
 
 }  // namespace e2e

@@ -3,6 +3,7 @@
 #include <cstring>
 
 bool mem_stream::read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) {
+  reads_.push_back(off);
   if (fail_read_at == off || off + n > bytes_.size()) return false;
   std::memcpy(buf, bytes_.data() + off, n);
   return true;
@@ -11,9 +12,22 @@ bool mem_stream::read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) {
 bool mem_stream::write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) {
   if (fail_write_at == off || off + n > bytes_.size()) return false;
   std::memcpy(bytes_.data() + off, buf, n);
-  if (corrupt_write_at == off) bytes_[off] ^= 1U;
   writes_.push_back(off);
+  values_.push_back(word(off));
+  if (corrupt_write_at == off) bytes_[off] ^= 1U;
   return true;
+}
+
+void mem_stream::reset(const std::vector<std::uint8_t>& bytes) {
+  bytes_.assign(bytes.begin(), bytes.end());
+  writes_.clear();
+  values_.clear();
+  reads_.clear();
+  synced_ = false;
+  fail_read_at.reset();
+  fail_write_at.reset();
+  corrupt_write_at.reset();
+  fail_close = false;
 }
 
 bool mem_stream::close(bool sync) {

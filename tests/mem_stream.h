@@ -14,6 +14,10 @@ class mem_stream : public img_stream {
  public:
   explicit mem_stream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
 
+  // Starts again from `bytes` with no faults and empty logs, reusing the
+  // memory (a fuzz harness runs many images of the same size).
+  void reset(const std::vector<std::uint8_t>& bytes);
+
   bool read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) override;
   bool write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) override;
   bool close(bool sync) override;
@@ -22,8 +26,11 @@ class mem_stream : public img_stream {
   const std::vector<std::uint8_t>& bytes() const { return bytes_; }
   std::uint32_t word(std::uint32_t off) const;
 
-  // Offsets of every word written, in order.
+  // Offsets of every word written, in order, and the values written there.
   const std::vector<std::uint32_t>& writes() const { return writes_; }
+  const std::vector<std::uint32_t>& written_values() const { return values_; }
+  // Offsets of every read asked for, failed ones included, in order.
+  const std::vector<std::uint32_t>& reads() const { return reads_; }
   bool synced() const { return synced_; }
 
   std::optional<std::uint32_t> fail_read_at;
@@ -34,5 +41,7 @@ class mem_stream : public img_stream {
  private:
   std::vector<std::uint8_t> bytes_;
   std::vector<std::uint32_t> writes_;
+  std::vector<std::uint32_t> values_;
+  std::vector<std::uint32_t> reads_;
   bool synced_ = false;
 };
