@@ -62,7 +62,8 @@ TEST(CommandLine, HelpUsageAndVersionTexts) {
 TEST(CommandLine, OnlyTheSecondCharacterOfTheOptionCounts) {
   scratch s;
   s.put_image("board.img", e2e::qm_image(0x00));
-  const std::string expected = e2e::listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n";
+  const std::string expected =
+      e2e::listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n";
   EXPECT_EQ(s.run("-F board.img XC").out, expected);
   EXPECT_EQ(s.run("-F board.img -Cxyz extra args").out, expected);
   EXPECT_EQ(s.files(), std::vector<std::string>{"board.img"});
@@ -102,9 +103,9 @@ TEST(Identification, MessagesShowBeforeTheCommand) {
   scratch s;
   testimg::recipe erased;  // erased sub-system ID word
   s.put_image("erased.img", erased);
-  EXPECT_EQ(
-      s.run("-F erased.img -C").out,
-      "sub sys id unsupport !" + e2e::listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n");
+  EXPECT_EQ(s.run("-F erased.img -C").out, "sub sys id unsupport !" +
+                                               e2e::listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) +
+                                               e2e::k_not_modified + "\n");
 
   s.put_image("wide.img", e2e::qm_image(0x00, 6));
   EXPECT_EQ(s.run("-F wide.img -C").out, "sid port num 6 unsupport\n" +
@@ -112,8 +113,9 @@ TEST(Identification, MessagesShowBeforeTheCommand) {
                                              e2e::k_not_modified + "\n");
 
   s.put_image("zt.img", e2e::zt_image(0x9A, 0x2001));
-  EXPECT_EQ(s.run("-F zt.img -C").out,
-            "phy id unknown\n" + e2e::listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n");
+  EXPECT_EQ(
+      s.run("-F zt.img -C").out,
+      "phy id unknown\n" + e2e::listing(0xFFFFFFFF, 0xFFFFFFFF, 0xF) + e2e::k_not_modified + "\n");
 }
 
 TEST(ListingAndRecovery, RecoveryErasesTheOemAreaOnly) {

@@ -96,9 +96,9 @@ result scratch::run(const std::string& args, const std::string& input) const {
     std::ofstream in(path(".e2e_in"), std::ios::binary);
     in << input;
   }
-  const std::string cmd =
-      "cd '" + dir_ + "' && ulimit -f " + k_max_output_blocks + " && timeout " + k_timeout_seconds +
-      " env " + tool_command() + " " + args + " < .e2e_in > .e2e_out 2> .e2e_err";
+  const std::string cmd = "cd '" + dir_ + "' && ulimit -f " + k_max_output_blocks + " && timeout " +
+                          k_timeout_seconds + " env " + tool_command() + " " + args +
+                          " < .e2e_in > .e2e_out 2> .e2e_err";
   const int rc = std::system(cmd.c_str());
   result r{slurp(path(".e2e_out")), slurp(path(".e2e_err"))};
   if (rc != 0) r.err += "\n(exit status " + std::to_string(rc) + ")";
