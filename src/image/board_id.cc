@@ -1,6 +1,7 @@
 #include "image/board_id.h"
 
 #include "cli/console.h"
+#include "image/oem_area.h"
 
 sys_ctrl_t g_cfg = {};
 
@@ -112,7 +113,7 @@ void check_chip_type(img_stream& stream, std::uint8_t* family_out, char* phy_typ
 void fw_load_config(sys_ctrl_t* record, img_stream& stream) {
   const std::uint32_t ssid = fw_get_sub_sys_id(stream);
   const std::uint32_t mask = fw_get_port_mask(stream);
-  if (ssid == 0xFFFFFFFFU) {
+  if (ssid == oem::k_erased) {
     con_printf("sub sys id unsupport !");
     record->max_port_num = 4;
     record->cur_port_num = 4;
