@@ -107,9 +107,9 @@ result scratch::run(const std::string& args, const std::string& input) const {
 
 bool under_wine() { return tool_command().find("wine") != std::string::npos; }
 
-std::string today_tag() { return tag_for(std::time(nullptr)); }
-
-std::string oem_name(const std::string& base) { return base + "_oem" + today_tag() + ".img"; }
+std::string oem_name(const std::string& base) {
+  return base + "_oem" + tag_for(std::time(nullptr)) + ".img";
+}
 
 std::string find_oem_image(const scratch& s, const std::string& base) {
   const std::time_t now = std::time(nullptr);

@@ -49,8 +49,6 @@ std::string tool_command();
 // True when the tool runs under Wine (some file-system cases cannot be shown there).
 bool under_wine();
 
-// "_MMDD" for today, and for a day later (a run may cross midnight).
-std::string today_tag();
 // The expected renamed name: base + "_oem" + today's tag + ".img", as run now.
 std::string oem_name(const std::string& base);
 // Finds the renamed image "<base>_oem_MMDD.img" in the directory; "" if none.

@@ -98,23 +98,21 @@ TEST(RunFaults, FailedCloseIsNotReportedAsSuccess) {
             "[ERROR] Image no_such_dir/board.img may be only partly written; it keeps its name.\n");
 }
 
-TEST(RunFaults, UnchangedImageIsClosedWithoutSync) {
-  mem_stream img = qm_image();
-  const outcome o = run_gpio(&img, "");
-  EXPECT_FALSE(img.synced());
-  EXPECT_TRUE(img.writes().empty());
-  EXPECT_EQ(o.out,
+TEST(RunFaults, OnlyAChangedImageIsSyncedBeforeTheRename) {
+  mem_stream unchanged = qm_image();
+  const outcome o1 = run_gpio(&unchanged, "");
+  EXPECT_FALSE(unchanged.synced());
+  EXPECT_TRUE(unchanged.writes().empty());
+  EXPECT_EQ(o1.out,
             "Please input config val of GPIO :\nERROR, no more input, nothing written\n"
             "[WARN] File has not been modified.\n\n");
-}
 
-TEST(RunFaults, ChangedImageIsSyncedBeforeTheRename) {
-  mem_stream img = qm_image();
-  const outcome o = run_gpio(&img, "1234\n");
-  EXPECT_TRUE(img.synced());
+  mem_stream changed = qm_image();
+  const outcome o2 = run_gpio(&changed, "1234\n");
+  EXPECT_TRUE(changed.synced());
   // The path does not exist on disk, so the rename itself fails, and says so.
-  EXPECT_EQ(o.err.rfind("[ERROR] Error renaming file: ", 0), 0U) << o.err;
-  EXPECT_EQ(img.word(oem::k_header), 0x000355AAU);
+  EXPECT_EQ(o2.err.rfind("[ERROR] Error renaming file: ", 0), 0U) << o2.err;
+  EXPECT_EQ(changed.word(oem::k_header), 0x000355AAU);
 }
 
 }  // namespace
