@@ -1,8 +1,5 @@
-// Runs a fuzz target's checks once over given inputs, without libFuzzer: each
-// argument is a file or a directory of files (a corpus). It lets every build,
-// whatever its compiler, run the harness and its properties over the seed
-// corpus as an ordinary test.
-#include <cstddef>
+// Runs a fuzz target's checks once over given files or folders of files (a
+// corpus), without libFuzzer, so that every build runs them as a test.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -12,30 +9,17 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
-namespace {
-
-void run_file(const std::filesystem::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  const std::vector<char> bytes{std::istreambuf_iterator<char>(f),
-                                std::istreambuf_iterator<char>()};
-  std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
-  LLVMFuzzerTestOneInput(data.data(), data.size());
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   std::size_t runs = 0;
   for (int i = 1; i < argc; ++i) {
-    const std::filesystem::path arg(argv[i]);
-    if (std::filesystem::is_directory(arg)) {
-      for (const auto& entry : std::filesystem::directory_iterator(arg)) {
-        if (!entry.is_regular_file()) continue;
-        run_file(entry.path());
-        ++runs;
-      }
-    } else {
-      run_file(arg);
+    std::vector<std::filesystem::path> files = {argv[i]};
+    if (std::filesystem::is_directory(argv[i])) {
+      files.assign(std::filesystem::directory_iterator(argv[i]), {});
+    }
+    for (const std::filesystem::path& f : files) {
+      std::ifstream in(f, std::ios::binary);
+      const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+      LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
       ++runs;
     }
   }

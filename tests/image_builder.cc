@@ -1,73 +1,67 @@
 #include "image_builder.h"
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
+#include <map>
+#include <sstream>
 
 namespace testimg {
 
-namespace {
-constexpr std::uint32_t k_active_block = 0x000;
-constexpr std::uint32_t k_variant_base = 0xFD000;
-constexpr std::uint32_t k_block_size = 0x400;
-constexpr std::uint32_t k_port_mask_off = 0x16C;
-constexpr std::uint32_t k_port_mask_index = k_port_mask_off / 4;
-constexpr std::uint32_t k_sub_sys_id_off = 0xFFFDC;
-constexpr std::uint32_t k_oem_header_off = 0xFF000;
-}  // namespace
-
-std::uint32_t sub_sys_id(std::uint16_t device, std::uint8_t phy, unsigned ports, bool wol) {
-  const std::uint32_t dev_hi = device >> 8;
-  const std::uint32_t dev_lo = device & 0xFFU;
-  return (dev_lo << 24) | (dev_hi << 16) | (static_cast<std::uint32_t>(phy) << 8) |
-         (wol ? 0x40U : 0U) | (ports & 7U);
-}
-
-std::uint32_t port_mask_for(unsigned ports) { return (1U << ports) - 1U; }
-
-std::uint32_t variant_word(unsigned ports, std::uint32_t index) {
-  return 0xA0000000U | (ports << 24) | (index * 0x10101U);
-}
-
 std::uint32_t word_at(const std::vector<std::uint8_t>& img, std::uint32_t off) {
-  return static_cast<std::uint32_t>(img.at(off)) |
-         static_cast<std::uint32_t>(img.at(off + 1)) << 8 |
-         static_cast<std::uint32_t>(img.at(off + 2)) << 16 |
-         static_cast<std::uint32_t>(img.at(off + 3)) << 24;
+  std::uint32_t w = 0;
+  for (unsigned i = 0; i < 4; ++i) w |= static_cast<std::uint32_t>(img.at(off + i)) << (8 * i);
+  return w;
 }
 
 void put_word(std::vector<std::uint8_t>* img, std::uint32_t off, std::uint32_t value) {
   for (unsigned i = 0; i < 4; ++i) img->at(off + i) = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-std::vector<std::uint8_t> build(const recipe& r) {
-  std::vector<std::uint8_t> img(k_size, 0xFF);
-  put_word(&img, k_active_block, k_magic);
-  put_word(&img, k_active_block + k_port_mask_off, r.port_mask);
-  if (r.variant_blocks) {
-    for (unsigned ports = 4; ports >= 1; --ports) {
-      const std::uint32_t block = k_variant_base + (4 - ports) * k_block_size;
-      put_word(&img, block, k_magic);
-      for (std::uint32_t i = 1; i < k_block_size / 4; ++i) {
-        put_word(&img, block + 4 * i,
-                 i == k_port_mask_index ? port_mask_for(ports) : variant_word(ports, i));
+bool build(const std::string& recipe, std::vector<std::uint8_t>* img, std::string* bad) {
+  // Named values; -1 where the default follows from the others.
+  std::map<std::string, std::int64_t> v = {{"phy", 0},        {"ports", 4}, {"ssid", -1},
+                                           {"mask", -1},      {"hdr", -1},  {"block", -1},
+                                           {"size", 0x100000}};
+  std::uint32_t device = 0x0110, wol = 0;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> words;
+  std::istringstream tokens(recipe);
+  for (std::string t; tokens >> t;) {
+    const std::size_t eq = t.find('=');
+    const std::string key = t.substr(0, eq);
+    try {
+      if (t == "qm" || t == "zt" || t == "zt2") {
+        device = t == "qm" ? 0x0110 : t == "zt" ? 0x1001 : 0x2001;
+      } else if (t == "wol") {
+        wol = 0x40;
+      } else if (v.count(key) != 0 && eq != std::string::npos) {
+        v[key] = std::stoll(t.substr(eq + 1), nullptr, key == "ports" ? 10 : 16);
+      } else {
+        words.emplace_back(std::stoul(key, nullptr, 16), std::stoul(t.substr(eq + 1), nullptr, 16));
       }
+    } catch (const std::exception&) {
+      *bad = t;
+      return false;
     }
   }
-  put_word(&img, k_sub_sys_id_off, r.sub_sys_id);
-  put_word(&img, k_oem_header_off, r.oem_header);
-  for (const auto& [off, value] : r.words) put_word(&img, off, value);
-  return img;
-}
-
-bool write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(f);
-}
-
-std::vector<std::uint8_t> read_file(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+  const auto ports = static_cast<std::uint32_t>(v["ports"]);
+  const auto mask_for = [](std::uint32_t n) { return (1U << (n >= 1 && n <= 4 ? n : 4)) - 1U; };
+  img->assign(0x100000, 0xFF);
+  put_word(img, 0, 0x5AA51000);
+  put_word(img, 0x16C, v["mask"] >= 0 ? static_cast<std::uint32_t>(v["mask"]) : mask_for(ports));
+  for (std::uint32_t left = 1; left <= 4; ++left) {
+    const std::uint32_t at = 0xFD000 + (4 - left) * 0x400;
+    for (std::uint32_t i = 1; i < 0x100; ++i)
+      put_word(img, at + 4 * i, 0xA0000000U | left << 24 | i * 0x10101U);
+    put_word(img, at, 0x5AA51000);
+    put_word(img, at + 0x16C, mask_for(left));
+  }
+  const std::uint32_t ssid = (device & 0xFFU) << 24 | (device >> 8) << 16 |
+                             static_cast<std::uint32_t>(v["phy"]) << 8 | wol | (ports & 7U);
+  put_word(img, 0xFFFDC, v["ssid"] >= 0 ? static_cast<std::uint32_t>(v["ssid"]) : ssid);
+  put_word(img, 0xFF000, static_cast<std::uint32_t>(v["hdr"]));
+  for (const auto& [off, value] : words) put_word(img, off, value);
+  if (v["block"] >= 0) std::copy_n(img->begin() + v["block"], 0x400, img->begin());
+  img->resize(static_cast<std::size_t>(v["size"]), 0);
+  return true;
 }
 
 }  // namespace testimg

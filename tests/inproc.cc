@@ -1,0 +1,92 @@
+#include "inproc.h"
+
+#include <sys/types.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "cli/console.h"
+#include "cli/run.h"
+#include "image/img_io.h"
+#include "image_builder.h"
+
+std::uint32_t mem_image::word(std::uint32_t off) const { return testimg::word_at(bytes, off); }
+
+namespace {
+
+mem_image* g_image = nullptr;
+bool g_opened = false;
+
+struct mem_stream : img_stream {
+  bool read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) override {
+    mem_image& m = *g_image;
+    m.reads.push_back(off);
+    if (m.fail_read_at == off || off + n > m.bytes.size()) return ++m.failures, false;
+    std::memcpy(buf, m.bytes.data() + off, n);
+    return true;
+  }
+  bool write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) override {
+    mem_image& m = *g_image;
+    m.wrote_after_failure = m.wrote_after_failure || m.failures > 0;
+    if (m.fail_write_at == off || off + n > m.bytes.size()) return ++m.failures, false;
+    std::memcpy(m.bytes.data() + off, buf, n);
+    m.writes.push_back(off);
+    if (m.corrupt_write_at == off) m.bytes[off] ^= 1U;
+    return true;
+  }
+  bool close(bool sync) override {
+    g_image->synced = sync;
+    return !g_image->fail_close;
+  }
+  std::string error_text() const override { return "injected fault"; }
+};
+
+std::unique_ptr<img_stream> open_test_image(const std::string& /*path*/) {
+  g_opened = true;
+  return std::make_unique<mem_stream>();
+}
+
+struct capture {
+  std::string text;
+  std::size_t limit;
+};
+
+ssize_t capture_write(void* cookie, const char* buf, std::size_t n) {
+  auto* c = static_cast<capture*>(cookie);
+  c->text.append(buf, n);
+  if (c->text.size() <= c->limit) return static_cast<ssize_t>(n);
+  std::fprintf(stderr, "output grows without input: %s\n", c->text.substr(c->limit - 200).c_str());
+  std::abort();
+}
+
+}  // namespace
+
+inproc_run run_inproc(const std::vector<std::string>& args, const std::string& input,
+                      mem_image* image, std::size_t output_limit) {
+  g_image = image;
+  g_opened = false;
+  capture out{"", output_limit}, err{"", output_limit};
+  cookie_io_functions_t io{};
+  io.write = capture_write;
+  std::string console = input + '\0';  // fmemopen wants a buffer of at least one byte
+  std::FILE* files[] = {fmemopen(console.data(), input.size(), "r"), fopencookie(&out, "w", io),
+                        fopencookie(&err, "w", io)};
+  if (files[0] == nullptr || files[1] == nullptr || files[2] == nullptr) std::abort();
+  std::vector<const char*> argv = {"dorvane_oem_tool"};
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  const console_io saved = g_con;
+  g_con = {files[0], files[1], files[2]};
+  run_tool(static_cast<int>(argv.size()), argv.data(), open_test_image);
+  g_con = saved;
+  inproc_run r;
+  r.console_read = std::ftell(files[0]);
+  r.opened = g_opened;
+  for (std::FILE* f : files) {
+    if (std::fclose(f) != 0) std::abort();
+  }
+  r.out = out.text;
+  r.err = err.text;
+  return r;
+}
