@@ -1,8 +1,9 @@
 /* The least a run of the tool needs, as a yardstick for bench/run: open the
  * image, read the identification words, read the answer from standard input
  * when the command asks one, read and write exactly the words the command
- * touches with one positional call each, and for a changed image fsync,
- * close and rename it without replacing. One line of output per run (the
+ * touches with one positional call each (the header block of -N with one
+ * call for all its words), and for a changed image fsync, close and rename
+ * it without replacing, then fsync the folder so that the rename lasts. One line of output per run (the
  * listing for -C). No checks beyond what keeps it from misbehaving.
  *
  *   floor -F IMAGE -C|-0|-G|-L|-N */
@@ -102,13 +103,13 @@ static void lldp(void) {
 static void ports(uint32_t ssid) {
   uint32_t remaining = (ssid & 7) - answer();
   uint32_t from = k_variant_blocks + (4 - remaining) * k_block_size;
+  uint32_t block[k_block_words];
   uint32_t sum = 0, back = 0;
-  for (uint32_t i = 0; i < k_block_words; ++i) {
-    uint32_t w = rd(from + 4 * i);
-    wt(4 * i, w);
-    sum += w;
-  }
-  for (uint32_t i = 0; i < k_block_words; ++i) back += rd(4 * i);
+  if (pread(g_fd, block, sizeof block, from) != (ssize_t)sizeof block) g_failed = 1;
+  if (pwrite(g_fd, block, sizeof block, 0) != (ssize_t)sizeof block) g_failed = 1;
+  for (uint32_t i = 0; i < k_block_words; ++i) sum += block[i];
+  if (pread(g_fd, block, sizeof block, 0) != (ssize_t)sizeof block) g_failed = 1;
+  for (uint32_t i = 0; i < k_block_words; ++i) back += block[i];
   if (back != sum) out("checksum error\n");
 }
 
@@ -121,6 +122,13 @@ static void rename_changed(const char* path) {
   localtime_r(&now, &tm);
   snprintf(name, sizeof name, "%.*s_oem_%02d%02d.img", base, path, tm.tm_mon + 1, tm.tm_mday);
   if (syscall(SYS_renameat2, AT_FDCWD, path, AT_FDCWD, name, 1U) == 0) {
+    /* the folder that holds the image, so that the rename lasts */
+    const char* slash = strrchr(name, '/');
+    char folder[4096] = ".";
+    if (slash) snprintf(folder, sizeof folder, "%.*s", (int)(slash - name + 1), name);
+    int dir = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0 || fsync(dir) != 0) g_failed = 1;
+    if (dir >= 0) close(dir);
     out("renamed to ");
     out(name);
     out("\n");

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "cli/console.h"
+#include "base/console.h"
 #include "cli/run.h"
 #include "image/img_io.h"
 #include "image_builder.h"
@@ -78,7 +78,8 @@ inproc_run run_inproc(const std::vector<std::string>& args, const std::string& i
   for (const std::string& a : args) argv.push_back(a.c_str());
   const console_io saved = g_con;
   g_con = {files[0], files[1], files[2]};
-  run_tool(static_cast<int>(argv.size()), argv.data(), open_test_image);
+  run_tool(static_cast<int>(argv.size()), argv.data(),
+           image != nullptr ? open_test_image : open_image_file);
   g_con = saved;
   inproc_run r;
   r.console_read = std::ftell(files[0]);

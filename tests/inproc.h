@@ -29,7 +29,8 @@ struct inproc_run {
 };
 
 // Runs the tool with `args` (after the program name) and `input` on the
-// console. Output beyond `output_limit` bytes means that a prompt loops
+// console, on `image`, or on the image file as the platform gives it when
+// `image` is null. Output beyond `output_limit` bytes means that a prompt loops
 // without reading: the process aborts with the output's tail.
 inproc_run run_inproc(const std::vector<std::string>& args, const std::string& input,
                       mem_image* image, std::size_t output_limit = 1 << 20);

@@ -1,5 +1,5 @@
+#include "base/platform.h"
 #include "cli/run.h"
-#include "image/platform.h"
 
 int main(int argc, char** argv) {
   plat::set_binary_console();

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "base/console.h"
 #include "cli/cmd_table.h"
-#include "cli/console.h"
 
 namespace {
 

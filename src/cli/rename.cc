@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "cli/console.h"
-#include "image/platform.h"
+#include "base/console.h"
+#include "base/platform.h"
 
 namespace oem_name {
 
@@ -58,10 +58,17 @@ void rename_file(const std::string& path, bool modified) {
     return;
   }
   // Renamed earlier today: the image already carries its new name.
-  std::string why;
-  if (*name != path && !plat::rename_no_replace(path, *name, &why)) {
-    con_errorf("[ERROR] Error renaming file: %s\n", why.c_str());
-    return;
+  if (*name != path) {
+    std::string why;
+    if (!plat::rename_no_replace(path, *name, &why)) {
+      con_errorf("[ERROR] Error renaming file: %s\n", why.c_str());
+      return;
+    }
+    // Until its folder is on the disk, a power cut can bring the old name back.
+    if (!plat::sync_folder_of(*name, &why)) {
+      con_errorf("[ERROR] Fail to save image %s: %s\n", name->c_str(), why.c_str());
+      return;
+    }
   }
   con_printf("[SUCCESS] File has been modified, renamed to %s\n", name->c_str());
 }

@@ -1,12 +1,12 @@
 #include "cli/run.h"
 
+#include "base/console.h"
+#include "base/platform.h"
 #include "cli/cmd_table.h"
-#include "cli/console.h"
 #include "cli/options.h"
 #include "cli/rename.h"
 #include "image/board_id.h"
 #include "image/oem_area.h"
-#include "image/platform.h"
 
 std::unique_ptr<img_stream> open_image_file(const std::string& path) {
   const plat::open_result r = plat::open_for_update(path);
@@ -32,10 +32,14 @@ std::unique_ptr<img_stream> open_image_file(const std::string& path) {
 void run_command(int slot, img_stream& stream) {
   // Identity words that could not be read leave nothing to judge the
   // command by: it is not run.
-  check_chip_type(stream, &g_cfg.chip_family, &g_cfg.phy_type);
+  const std::uint32_t sub_sys_id = fw_get_sub_sys_id(stream);
   if (stream.failed()) return;
-  if (g_cfg.chip_family == board::k_family_qm) fw_load_config(&g_cfg, stream);
-  if (stream.failed()) return;
+  check_chip_type(sub_sys_id, &g_cfg.chip_family, &g_cfg.phy_type);
+  if (g_cfg.chip_family == board::k_family_qm) {
+    const std::uint32_t port_mask = fw_get_port_mask(stream);
+    if (stream.failed()) return;
+    fw_load_config(&g_cfg, sub_sys_id, port_mask);
+  }
   oem_cmd_table[slot](stream);
 }
 

@@ -1,11 +1,13 @@
 // Faults injected at the image I/O seam during whole runs: a read or write
 // failing mid-command, a failed sync or close, a header block that reads back
 // other than it was written. Each is reported once, nothing is confirmed that
-// did not happen, and a half-written image keeps its name.
+// did not happen, and a half-written image keeps its name. Then the order in
+// which a run makes its changes last, through the platform seam.
 #include "cli/run.h"
 
 #include <gtest/gtest.h>
 
+#include "fake_os.h"
 #include "image_builder.h"
 #include "inproc.h"
 
@@ -24,33 +26,34 @@ struct fault_row {
 
 const std::string k_gpio = "Please input config val of GPIO :";
 const std::string k_gpio_done =
-    k_gpio + "\nConfiguration completed successfully\n    GPIO : 0x1234\n\n";
+    k_gpio + "\nConfiguration completed successfully\n    GPIO : 0x1234\n";
 const std::string k_lldp_done =
     "Please input config val of LLDP TX :\nConfiguration completed successfully, LLDP TX config : "
     "0x5\n\n";
 const std::string k_ports =
     "current port num : 4, max port num : 4\nPlease input the number of disabled network ports:";
 const std::string k_kept = "[WARN] File has not been modified.\n\n";
+const std::string k_renamed = "[SUCCESS] File has been modified, renamed to x/b_oem_0301.img\n\n";
 const std::string k_partly =
     "[ERROR] Image x/b.img may be only partly written; it keeps its name.\n";
-const std::string k_no_dir = "[ERROR] Error renaming file: No such file or directory\n";
 const std::string k_fail = "[ERROR] Fail to ";
 
 TEST(Faults, AreReportedOnceAndNeverCalledSuccess) {
   // clang-format off
   const fault_row rows[] = {
       {"-G", "1234\n", fault::write, 0xFF004, k_gpio + "\n", k_fail + "write image at 0xff004: injected fault\n" + k_partly, 0},
-      {"-G", "1234\n", fault::read, 0xFF000, k_gpio_done, k_fail + "read image at 0xff000: injected fault\n" + k_partly, 1},
+      {"-G", "1234\n", fault::read, 0xFF000, k_gpio_done + "\n", k_fail + "read image at 0xff000: injected fault\n" + k_partly, 1},
       {"-G", "1234\n", fault::read, 0xFFFDC, k_kept, k_fail + "read image at 0xfffdc: injected fault\n", 0},
       {"-G", "1234\n", fault::read, 0x16C, k_kept, k_fail + "read image at 0x16c: injected fault\n", 0},
-      {"-G", "1234\n", fault::close, 0, k_gpio_done, k_fail + "save image x/b.img: injected fault\n" + k_partly, 2},
-      {"-G", "1234\n", fault::none, 0, k_gpio_done, k_no_dir, 2},
+      {"-G", "1234\n", fault::close, 0, k_gpio_done + "\n", k_fail + "save image x/b.img: injected fault\n" + k_partly, 2},
+      {"-G", "1234\n", fault::none, 0, k_gpio_done + k_renamed, "", 2},
       {"-G", "", fault::none, 0, k_gpio + "\nERROR, no more input, nothing written\n" + k_kept, "", 0},
       {"-L", "5\n", fault::read, 0xFF000, k_lldp_done, k_fail + "read image at 0xff000: injected fault\n" + k_partly, 1},
       {"-0", "", fault::write, 0xFF010, "\n", k_fail + "write image at 0xff010: injected fault\n" + k_partly, 4},
-      {"-N", "1\n", fault::write, 0x200, k_ports + "\n", k_fail + "write image at 0x200: injected fault\n" + k_partly, 128},
+      {"-N", "1\n", fault::read, 0xFD400, k_ports + k_kept, k_fail + "read image at 0xfd400: injected fault\n", 0},
+      {"-N", "1\n", fault::write, 0x0, k_ports + "\n", k_fail + "write image at 0x0: injected fault\n" + k_partly, 0},
       // The sums are signed, the read-back's first.
-      {"-N", "1\n", fault::corrupt, 0x8, k_ports + "\nConfiguration checksum error, please try again, -1807109075, -1807109076\n\n", k_no_dir, 256},
+      {"-N", "1\n", fault::corrupt, 0x0, k_ports + "\nConfiguration checksum error, please try again, -1807109075, -1807109076\n" + k_renamed, "", 1},
   };
   // clang-format on
   for (const fault_row& r : rows) {
@@ -68,6 +71,36 @@ TEST(Faults, AreReportedOnceAndNeverCalledSuccess) {
     EXPECT_EQ(img.writes.size(), r.writes);
     // A changed image, even one whose write failed, is flushed to the disk before it is closed.
     EXPECT_EQ(img.synced, r.writes > 0 || r.kind == fault::write);
+  }
+}
+
+// The words reach the disk before the image is closed and renamed, and the
+// rename reaches it after; an image renamed earlier today is not renamed.
+TEST(Durability, ChangesLastInOrder) {
+  struct row {
+    const char* path;
+    const char* option;
+    bool fail_folder_sync;
+    std::string log, out_end, err;
+  };
+  // clang-format off
+  const row rows[] = {
+      {"x/b.img", "-G", false, "open x/b.img\nsync 3\nclose 3\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\n", k_renamed, ""},
+      {"x/b.img", "-G", true, "open x/b.img\nsync 3\nclose 3\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\n", "GPIO : 0x1234\n\n", k_fail + "save image x/b_oem_0301.img: no space left\n"},
+      {"x/b_oem_0301.img", "-G", false, "open x/b_oem_0301.img\nsync 3\nclose 3\n", k_renamed, ""},
+      {"x/b.img", "-C", false, "open x/b.img\nclose 3\n", k_kept, ""},
+  };
+  // clang-format on
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.log);
+    std::string bad;
+    ASSERT_TRUE(testimg::build("", &fake_os::image, &bad));
+    fake_os::log.clear();
+    fake_os::fail_folder_sync = r.fail_folder_sync;
+    const inproc_run run = run_inproc({"-F", r.path, r.option}, "1234\n", nullptr);
+    EXPECT_EQ(fake_os::log, r.log);
+    EXPECT_EQ(run.out.substr(run.out.size() - r.out_end.size()), r.out_end);
+    EXPECT_EQ(run.err, r.err);
   }
 }
 

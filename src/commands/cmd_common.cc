@@ -1,6 +1,6 @@
 #include "commands/cmd_common.h"
 
-#include "cli/console.h"
+#include "base/console.h"
 
 namespace cmd {
 

@@ -1,6 +1,6 @@
 #include "commands/phy_led.h"
 
-#include "cli/console.h"
+#include "base/console.h"
 #include "commands/cmd_common.h"
 #include "commands/value_prompt.h"
 #include "image/oem_area.h"

@@ -1,6 +1,9 @@
 #include "commands/port_reduce.h"
 
-#include "cli/console.h"
+#include <array>
+#include <numeric>
+
+#include "base/console.h"
 #include "commands/cmd_common.h"
 #include "commands/value_prompt.h"
 
@@ -15,35 +18,8 @@ std::uint32_t variant_block(int remaining) {
 
 namespace {
 
-constexpr std::uint32_t k_word = 4;
-
-// Copies the block at `from` word by word into the active header block and
-// returns the sum of the words copied; nothing when the block lacks the
-// header magic (then nothing was written) or an access failed.
-std::optional<std::uint32_t> copy_block(img_stream& stream, std::uint32_t from) {
-  std::uint32_t sum = 0;
-  std::uint32_t w = 0;
-  for (std::uint32_t i = 0; i < ports::k_block_words; ++i) {
-    if (!rd_img(stream, from + k_word * i, &w)) return std::nullopt;
-    if (i == 0 && w != ports::k_header_magic) {
-      con_printf("error, img not support, hdr 0x%x!", w);
-      return std::nullopt;
-    }
-    if (!wt_img(stream, ports::k_active_block + k_word * i, w)) return std::nullopt;
-    sum += w;
-  }
-  return sum;
-}
-
-// Sum of the words of the active header block as the file now holds them.
-std::optional<std::uint32_t> active_block_sum(img_stream& stream) {
-  std::uint32_t sum = 0;
-  std::uint32_t w = 0;
-  for (std::uint32_t i = 0; i < ports::k_block_words; ++i) {
-    if (!rd_img(stream, ports::k_active_block + k_word * i, &w)) return std::nullopt;
-    sum += w;
-  }
-  return sum;
+std::uint32_t sum_of(const std::array<std::uint32_t, ports::k_block_words>& block) {
+  return std::accumulate(block.begin(), block.end(), std::uint32_t{0});
 }
 
 }  // namespace
@@ -66,13 +42,21 @@ void network_port_disable(img_stream& stream) {
       });
   if (!disabled) return;
   const int remaining = max_ports - *disabled;
-  const auto source_sum = copy_block(stream, ports::variant_block(remaining));
-  if (!source_sum) return;
-  const auto readback_sum = active_block_sum(stream);
-  if (!readback_sum) return;
-  if (*readback_sum != *source_sum) {
+  // The block is copied with one positional read and one write, and read
+  // back with one read.
+  std::array<std::uint32_t, ports::k_block_words> block{};
+  if (!rd_words(stream, ports::variant_block(remaining), block.data(), block.size())) return;
+  if (block[0] != ports::k_header_magic) {
+    con_printf("error, img not support, hdr 0x%x!", block[0]);
+    return;
+  }
+  if (!wt_words(stream, ports::k_active_block, block.data(), block.size())) return;
+  const std::uint32_t source_sum = sum_of(block);
+  if (!rd_words(stream, ports::k_active_block, block.data(), block.size())) return;
+  const std::uint32_t readback_sum = sum_of(block);
+  if (readback_sum != source_sum) {
     con_printf("\nConfiguration checksum error, please try again, %d, %d\n",
-               static_cast<std::int32_t>(*readback_sum), static_cast<std::int32_t>(*source_sum));
+               static_cast<std::int32_t>(readback_sum), static_cast<std::int32_t>(source_sum));
     return;
   }
   g_cfg.cur_port_num = static_cast<std::uint8_t>(remaining);

@@ -1,6 +1,6 @@
 #include "commands/value_prompt.h"
 
-#include "cli/console.h"
+#include "base/console.h"
 
 namespace prompt {
 namespace {

@@ -1,6 +1,6 @@
 #include "image/board_id.h"
 
-#include "cli/console.h"
+#include "base/console.h"
 #include "image/oem_area.h"
 
 sys_ctrl_t g_cfg = {};
@@ -88,44 +88,42 @@ std::uint8_t fw_get_valid_port(std::uint32_t mask) {
   }
 }
 
-char qm_load_oem_phy(img_stream& stream) {
-  return board::qm_phy_letter(board::phy_id_byte(fw_get_sub_sys_id(stream)));
+char qm_load_oem_phy(std::uint32_t sub_sys_id) {
+  return board::qm_phy_letter(board::phy_id_byte(sub_sys_id));
 }
 
-char zt_load_oem_phy(img_stream& stream) {
+char zt_load_oem_phy(std::uint32_t sub_sys_id) {
   bool unknown = false;
-  const char letter = board::zt_phy_letter(board::phy_id_byte(fw_get_sub_sys_id(stream)), &unknown);
+  const char letter = board::zt_phy_letter(board::phy_id_byte(sub_sys_id), &unknown);
   if (unknown) con_printf("phy id unknown\n");
   return letter;
 }
 
-void check_chip_type(img_stream& stream, std::uint8_t* family_out, char* phy_type_out) {
-  const std::uint16_t dev = board::device_id(fw_get_sub_sys_id(stream));
+void check_chip_type(std::uint32_t sub_sys_id, std::uint8_t* family_out, char* phy_type_out) {
+  const std::uint16_t dev = board::device_id(sub_sys_id);
   if (dev == board::k_zt_device_a || dev == board::k_zt_device_b) {
     *family_out = board::k_family_zt;
-    *phy_type_out = zt_load_oem_phy(stream);
+    *phy_type_out = zt_load_oem_phy(sub_sys_id);
   } else {
     *family_out = board::k_family_qm;
-    *phy_type_out = qm_load_oem_phy(stream);
+    *phy_type_out = qm_load_oem_phy(sub_sys_id);
   }
 }
 
-void fw_load_config(sys_ctrl_t* record, img_stream& stream) {
-  const std::uint32_t ssid = fw_get_sub_sys_id(stream);
-  const std::uint32_t mask = fw_get_port_mask(stream);
-  if (ssid == oem::k_erased) {
+void fw_load_config(sys_ctrl_t* record, std::uint32_t sub_sys_id, std::uint32_t port_mask) {
+  if (sub_sys_id == oem::k_erased) {
     con_printf("sub sys id unsupport !");
     record->max_port_num = 4;
     record->cur_port_num = 4;
     record->phy_type = 'I';
     return;
   }
-  record->wol_support = (ssid & board::k_ssid_wol_bit) != 0 ? 1 : 0;
-  record->max_port_num = static_cast<std::uint8_t>(ssid & board::k_ssid_port_count_mask);
+  record->wol_support = (sub_sys_id & board::k_ssid_wol_bit) != 0 ? 1 : 0;
+  record->max_port_num = static_cast<std::uint8_t>(sub_sys_id & board::k_ssid_port_count_mask);
   if (record->max_port_num == 0 || record->max_port_num > 4) {
     con_printf("sid port num %d unsupport\n", record->max_port_num);
   }
-  std::uint8_t cur = fw_get_valid_port(mask);
+  std::uint8_t cur = fw_get_valid_port(port_mask);
   if (cur >= record->max_port_num || cur == 0) cur = record->max_port_num;
   record->cur_port_num = cur;
 }

@@ -43,10 +43,12 @@ char zt_phy_letter(std::uint8_t phy_id, bool* unknown);
 
 }  // namespace board
 
-void check_chip_type(img_stream& stream, std::uint8_t* family_out, char* phy_type_out);
-char qm_load_oem_phy(img_stream& stream);
-char zt_load_oem_phy(img_stream& stream);
-void fw_load_config(sys_ctrl_t* record, img_stream& stream);
+// Identification works on the identity words as the run read them, each once:
+// the sub-system ID word and the port mask (low 4 bits of its word).
+void check_chip_type(std::uint32_t sub_sys_id, std::uint8_t* family_out, char* phy_type_out);
+char qm_load_oem_phy(std::uint32_t sub_sys_id);
+char zt_load_oem_phy(std::uint32_t sub_sys_id);
+void fw_load_config(sys_ctrl_t* record, std::uint32_t sub_sys_id, std::uint32_t port_mask);
 std::uint32_t fw_get_sub_sys_id(img_stream& stream);
 std::uint32_t fw_get_port_mask(img_stream& stream);
 std::uint8_t fw_get_valid_port(std::uint32_t mask);

@@ -1,7 +1,9 @@
 #include "image/img_io.h"
 
-#include "cli/console.h"
-#include "image/platform.h"
+#include <vector>
+
+#include "base/console.h"
+#include "base/platform.h"
 
 int g_file_modified = 0;
 
@@ -34,30 +36,43 @@ bool file_img_stream::close(bool sync) {
   return ok;
 }
 
-bool rd_img(img_stream& stream, std::uint32_t offset, std::uint32_t* out) {
-  std::uint8_t b[4] = {0, 0, 0, 0};
-  if (!stream.read_at(offset, b, sizeof b)) {
+bool rd_words(img_stream& stream, std::uint32_t offset, std::uint32_t* out, std::size_t count) {
+  std::vector<std::uint8_t> b(4 * count);
+  if (!stream.read_at(offset, b.data(), b.size())) {
     if (!stream.failed()) {
       con_errorf("[ERROR] Fail to read image at 0x%x: %s\n", offset, stream.error_text().c_str());
     }
     stream.mark_failed();
     return false;
   }
-  *out = static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
-         static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t* w = &b[4 * i];
+    out[i] = static_cast<std::uint32_t>(w[0]) | static_cast<std::uint32_t>(w[1]) << 8 |
+             static_cast<std::uint32_t>(w[2]) << 16 | static_cast<std::uint32_t>(w[3]) << 24;
+  }
   return true;
 }
 
-bool wt_img(img_stream& stream, std::uint32_t offset, std::uint32_t value) {
+bool wt_words(img_stream& stream, std::uint32_t offset, const std::uint32_t* words,
+              std::size_t count) {
   if (g_file_modified == 0) g_file_modified = 1;
   if (stream.failed()) return false;
-  const std::uint8_t b[4] = {
-      static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-      static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-  if (!stream.write_at(offset, b, sizeof b)) {
+  std::vector<std::uint8_t> b(4 * count);
+  for (std::size_t i = 0; i < 4 * count; ++i) {
+    b[i] = static_cast<std::uint8_t>(words[i / 4] >> (8 * (i % 4)));
+  }
+  if (!stream.write_at(offset, b.data(), b.size())) {
     con_errorf("[ERROR] Fail to write image at 0x%x: %s\n", offset, stream.error_text().c_str());
     stream.mark_failed();
     return false;
   }
   return true;
+}
+
+bool rd_img(img_stream& stream, std::uint32_t offset, std::uint32_t* out) {
+  return rd_words(stream, offset, out, 1);
+}
+
+bool wt_img(img_stream& stream, std::uint32_t offset, std::uint32_t value) {
+  return wt_words(stream, offset, &value, 1);
 }

@@ -63,3 +63,9 @@ bool rd_img(img_stream& stream, std::uint32_t offset, std::uint32_t* out);
 // error stream and gives false; after any failure of the stream no further
 // word is written.
 bool wt_img(img_stream& stream, std::uint32_t offset, std::uint32_t value);
+
+// As rd_img and wt_img for `count` consecutive words, moved with one
+// positional read or write.
+bool rd_words(img_stream& stream, std::uint32_t offset, std::uint32_t* out, std::size_t count);
+bool wt_words(img_stream& stream, std::uint32_t offset, const std::uint32_t* words,
+              std::size_t count);

@@ -1,6 +1,6 @@
 #include "inspect/inspect.h"
 
-#include "cli/console.h"
+#include "base/console.h"
 #include "image/board_id.h"
 #include "image/oem_area.h"
 

@@ -1,6 +1,7 @@
-// The operating system's side of the tool: opening the image, positional word
+// The operating system's side of the tool: opening the image, positional
 // I/O, flushing to stable storage, the no-replace rename and the local date.
-// Everything that differs between POSIX and Windows lives in platform.cc.
+// Everything that differs between POSIX and Windows lives behind this seam,
+// in platform_posix.cc and platform_win32.cc; the build picks one.
 #pragma once
 
 #include <cstddef>
@@ -33,6 +34,10 @@ std::string last_error_text();
 // Renames from -> to, failing when `to` exists. On failure returns false and
 // leaves the description of the error in *why.
 bool rename_no_replace(const std::string& from, const std::string& to, std::string* why);
+
+// Makes a rename that ended at `path` last across a power cut; false with
+// the reason in *why when the system refuses.
+bool sync_folder_of(const std::string& path, std::string* why);
 
 // Month (1-12) and day of the month of the local date now.
 void local_month_day(int* month, int* day);

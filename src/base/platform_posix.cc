@@ -1,0 +1,102 @@
+// The POSIX side of the platform seam.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "base/platform.h"
+
+namespace plat {
+
+open_result open_for_update(const std::string& path) {
+  open_result r;
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == EISDIR) r.status = open_status::not_regular;
+    return r;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    r.status = open_status::not_regular;
+    return r;
+  }
+  r.status = open_status::ok;
+  r.fd = fd;
+  r.size = static_cast<std::uint64_t>(st.st_size);
+  return r;
+}
+
+long pread_at(int fd, void* buf, std::size_t n, std::uint64_t off) {
+  return static_cast<long>(::pread(fd, buf, n, static_cast<off_t>(off)));
+}
+
+long pwrite_at(int fd, const void* buf, std::size_t n, std::uint64_t off) {
+  return static_cast<long>(::pwrite(fd, buf, n, static_cast<off_t>(off)));
+}
+
+bool sync_fd(int fd) { return ::fsync(fd) == 0; }
+bool close_fd(int fd) { return ::close(fd) == 0; }
+
+std::string last_error_text() { return std::strerror(errno); }
+
+namespace {
+
+// renameat2(RENAME_NOREPLACE) through the raw system call, so that an older C
+// library without the wrapper still gets it.
+int rename_noreplace_syscall(const char* from, const char* to) {
+#if defined(SYS_renameat2)
+  constexpr unsigned k_rename_noreplace = 1U;
+  return static_cast<int>(
+      ::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, k_rename_noreplace));
+#else
+  errno = ENOSYS;
+  return -1;
+#endif
+}
+
+}  // namespace
+
+bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
+  if (rename_noreplace_syscall(from.c_str(), to.c_str()) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  // The file system does not know the flag: a hard link fails on an existing
+  // target, so link and unlink give the same guarantee.
+  if (::link(from.c_str(), to.c_str()) != 0 || ::unlink(from.c_str()) != 0) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+// A rename lasts once the folder that holds the file has reached the disk.
+bool sync_folder_of(const std::string& path, std::string* why) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool ok = fd >= 0 && ::fsync(fd) == 0;
+  if (!ok) *why = std::strerror(errno);
+  if (fd >= 0) ::close(fd);
+  return ok;
+}
+
+void local_month_day(int* month, int* day) {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  *month = tm.tm_mon + 1;
+  *day = tm.tm_mday;
+}
+
+bool is_path_separator(char c) { return c == '/'; }
+
+void set_binary_console() {}
+
+}  // namespace plat
