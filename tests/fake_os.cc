@@ -48,5 +48,10 @@ bool sync_folder_of(const std::string& path, std::string* why) {
 
 void local_month_day(int* month, int* day) { *month = 3, *day = 1; }
 bool is_path_separator(char c) { return c == '/'; }
+bool utf16_names() { return false; }
+// A console that cannot be written is nothing the tool could report.
+void write_text(std::FILE* f, const std::string& text) {
+  static_cast<void>(std::fwrite(text.data(), 1, text.size(), f));
+}
 
 }  // namespace plat

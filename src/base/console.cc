@@ -1,13 +1,30 @@
 #include "base/console.h"
 
 #include <cstdarg>
+#include <string>
+
+#include "base/platform.h"
 
 console_io g_con = {stdin, stdout, stderr};
+
+namespace {
+
+void print_to(std::FILE* f, const char* fmt, va_list ap) {
+  va_list again;
+  va_copy(again, ap);
+  const int n = std::vsnprintf(nullptr, 0, fmt, ap);
+  std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+  if (n > 0) std::vsnprintf(&text[0], text.size() + 1, fmt, again);
+  va_end(again);
+  plat::write_text(f, text);
+}
+
+}  // namespace
 
 void con_printf(const char* fmt, ...) {
   va_list ap;
   va_start(ap, fmt);
-  std::vfprintf(g_con.out, fmt, ap);
+  print_to(g_con.out, fmt, ap);
   va_end(ap);
 }
 
@@ -15,7 +32,7 @@ void con_errorf(const char* fmt, ...) {
   std::fflush(g_con.out);
   va_list ap;
   va_start(ap, fmt);
-  std::vfprintf(g_con.err, fmt, ap);
+  print_to(g_con.err, fmt, ap);
   va_end(ap);
   std::fflush(g_con.err);
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace plat {
@@ -44,6 +45,15 @@ void local_month_day(int* month, int* day);
 
 // True for the characters that separate directories in a path.
 bool is_path_separator(char c);
+
+// True where the file system counts the length of a name in UTF-16 units
+// (Windows), false where it counts bytes.
+bool utf16_names();
+
+// Writes console text (UTF-8). In a Windows console it goes out as wide
+// characters, so that a name outside the console's code page shows as it
+// is; everywhere else, a pipe or a file included, the bytes go as they are.
+void write_text(std::FILE* f, const std::string& text);
 
 // Puts the standard streams into binary mode where the platform has a text mode.
 void set_binary_console();

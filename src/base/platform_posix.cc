@@ -96,6 +96,11 @@ void local_month_day(int* month, int* day) {
 }
 
 bool is_path_separator(char c) { return c == '/'; }
+bool utf16_names() { return false; }
+// A console that cannot be written is nothing the tool could report.
+void write_text(std::FILE* f, const std::string& text) {
+  static_cast<void>(std::fwrite(text.data(), 1, text.size(), f));
+}
 
 void set_binary_console() {}
 

@@ -14,8 +14,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "base/platform.h"
+#include "base/utf16.h"
 
 namespace plat {
 
@@ -23,12 +25,28 @@ namespace {
 
 bool is_regular(const struct _stat64& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
 
+std::wstring wide(const std::u16string& s) { return {s.begin(), s.end()}; }
+
+// The path for the wide file interfaces: full, and in the "\\?\" form when
+// it is too long for the classic ones, so that neither the ANSI code page
+// nor MAX_PATH limits what the operator may type.
+std::wstring system_path(const std::string& utf8) {
+  const std::wstring given = wide(text::utf16_from_utf8(utf8));
+  const DWORD need = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return given;
+  std::wstring full(need, L'\0');
+  const DWORD got = GetFullPathNameW(given.c_str(), need, &full[0], nullptr);
+  if (got == 0 || got >= need) return given;
+  full.resize(got);
+  return wide(text::long_path_form({full.begin(), full.end()}));
+}
+
 // FormatMessage text of a Windows error code, without its trailing line end.
 std::string windows_error_text(DWORD code) {
-  char buf[512] = {0};
-  const DWORD len = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, buf, sizeof buf, nullptr);
-  std::string text(buf, len);
+  wchar_t buf[512] = {0};
+  const DWORD len = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, buf, 512, nullptr);
+  std::string text = text::utf8_from_utf16(std::u16string(buf, buf + len));
   while (!text.empty() &&
          (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
     text.pop_back();
@@ -41,16 +59,17 @@ std::string windows_error_text(DWORD code) {
 
 open_result open_for_update(const std::string& path) {
   open_result r;
+  const std::wstring name = system_path(path);
   // Windows refuses to open a directory as a file with the same error as a
   // missing permission, so look at what the path names before opening it.
   struct _stat64 st {};
-  if (_stat64(path.c_str(), &st) == 0 && !is_regular(st)) {
+  if (_wstat64(name.c_str(), &st) == 0 && !is_regular(st)) {
     r.status = open_status::not_regular;
     return r;
   }
   int fd = -1;
-  if (_sopen_s(&fd, path.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
-               _S_IREAD | _S_IWRITE) != 0) {
+  if (_wsopen_s(&fd, name.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
+                _S_IREAD | _S_IWRITE) != 0) {
     return r;
   }
   if (_fstat64(fd, &st) != 0 || !is_regular(st)) {
@@ -86,7 +105,10 @@ std::string last_error_text() {
 // Without MOVEFILE_REPLACE_EXISTING, MoveFileEx fails on an existing target;
 // without MOVEFILE_COPY_ALLOWED it never falls back to copying across volumes.
 bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0) return true;
+  if (MoveFileExW(system_path(from).c_str(), system_path(to).c_str(), MOVEFILE_WRITE_THROUGH) !=
+      0) {
+    return true;
+  }
   *why = windows_error_text(GetLastError());
   return false;
 }
@@ -105,6 +127,22 @@ void local_month_day(int* month, int* day) {
 bool sync_folder_of(const std::string& /*path*/, std::string* /*why*/) { return true; }
 
 bool is_path_separator(char c) { return c == '/' || c == '\\' || c == ':'; }
+bool utf16_names() { return true; }
+
+void write_text(std::FILE* f, const std::string& text) {
+  const auto console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
+  DWORD mode = 0;
+  if (console == INVALID_HANDLE_VALUE || GetConsoleMode(console, &mode) == 0) {
+    // A pipe or a file: the UTF-8 bytes, the same as on other systems. A
+    // console that cannot be written is nothing the tool could report.
+    static_cast<void>(std::fwrite(text.data(), 1, text.size(), f));
+    return;
+  }
+  std::fflush(f);
+  const std::wstring w = wide(text::utf16_from_utf8(text));
+  DWORD written = 0;
+  WriteConsoleW(console, w.data(), static_cast<DWORD>(w.size()), &written, nullptr);
+}
 
 // Binary mode: output keeps LF line ends as on other systems, and input CR LF
 // reaches the readers unchanged (they take CR as a blank).

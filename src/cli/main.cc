@@ -1,7 +1,32 @@
+#include <string>
+#include <vector>
+
 #include "base/platform.h"
+#include "base/utf16.h"
 #include "cli/run.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_with(const std::vector<std::string>& args) {
   plat::set_binary_console();
-  return run_tool(argc, argv);
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  return run_tool(static_cast<int>(argv.size()), argv.data());
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// The wide arguments (the build links with -municode), as UTF-8: no character
+// of a path is lost to the ANSI code page.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) {
+    const std::wstring arg = argv[i];
+    args.push_back(text::utf8_from_utf16({arg.begin(), arg.end()}));
+  }
+  return run_with(args);
+}
+#else
+int main(int argc, char** argv) { return run_with({argv, argv + argc}); }
+#endif

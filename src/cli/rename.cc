@@ -1,9 +1,11 @@
 #include "cli/rename.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "base/console.h"
 #include "base/platform.h"
+#include "base/utf16.h"
 
 namespace oem_name {
 
@@ -22,8 +24,9 @@ std::size_t file_name_start(const std::string& path) {
   return 0;
 }
 
-std::size_t base_length(const std::string& path) {
-  const std::size_t start = file_name_start(path);
+// End of the base: the first "_oem" of the file-name part, else its first
+// ".img", else the end of the path.
+std::size_t base_end(const std::string& path, std::size_t start) {
   std::size_t at = path.find("_oem", start);
   if (at == std::string::npos) at = path.find(".img", start);
   return at == std::string::npos ? path.size() : at;
@@ -32,11 +35,21 @@ std::size_t base_length(const std::string& path) {
 }  // namespace
 
 std::optional<std::string> build(const std::string& path, const std::string& tag) {
-  const std::size_t len = base_length(path);
-  if (len > k_max_base) return std::nullopt;
-  std::string name = path.substr(0, len) + "_oem" + tag + ".img";
-  if (name.size() > k_max_name) name.resize(k_max_name);
-  return name;
+  const std::size_t start = file_name_start(path);
+  const std::string base = path.substr(start, base_end(path, start) - start);
+  // Lengths as the file system counts them: bytes, or UTF-16 units on Windows.
+  const bool utf16 = plat::utf16_names();
+  std::size_t units = 0;
+  text::prefix_within(base, SIZE_MAX, utf16, &units);
+  if (units > k_max_base) return std::nullopt;
+  std::string name = base + "_oem" + tag + ".img";
+  if (text::prefix_within(name, k_max_name, utf16) < name.size()) {
+    name.resize(text::prefix_within(name, k_max_name, utf16));
+    // Windows drops a dot at the end of a name, so none is left there on any
+    // system, and the name reported is the name the file gets.
+    while (name.back() == '.') name.pop_back();
+  }
+  return path.substr(0, start) + name;
 }
 
 }  // namespace oem_name

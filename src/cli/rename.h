@@ -6,17 +6,21 @@
 
 namespace oem_name {
 
+// The limits apply to the file-name part, in the units in which the file
+// system counts a name; the folders before it are kept as typed.
 // Longest base name that is kept; a longer one is refused.
 constexpr std::size_t k_max_base = 255;
-// Longest new name; a longer one is cut.
+// Longest new file name; a longer one is cut after a whole character, and
+// without a dot at its end.
 constexpr std::size_t k_max_name = 255;
 
 // The date tag "_MMDD".
 std::string date_tag(int month, int day);
 
-// The new name for `path` with the date tag: the base (the path up to the
-// first "_oem" or else the first ".img" of its file-name part), "_oem", the
-// tag and ".img". Nothing when the base is longer than k_max_base.
+// The new name for `path` with the date tag: the folders of the path, then
+// the base (the file-name part up to its first "_oem", else its first
+// ".img"), "_oem", the tag and ".img". Nothing when the base is longer than
+// k_max_base.
 std::optional<std::string> build(const std::string& path, const std::string& tag);
 
 }  // namespace oem_name

@@ -1,0 +1,49 @@
+#include "base/utf16.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Utf16, EveryNameSurvivesTheRoundTrip) {
+  const std::pair<std::string, std::u16string> rows[] = {
+      {"board.img", u"board.img"},
+      {"\xC3\xA9\xE6\xB5\x8B/\xE6\x9D\xBF.img", u"\u00E9\u6D4B/\u677F.img"},
+      {"\xF0\x9F\x98\x80", u"\U0001F600"},
+      {"\xED\xA0\x80x\xED\xBF\xBF", {0xD800, u'x', 0xDFFF}},  // lone surrogates
+      {"\xEF\xBF\xBD", u"\uFFFD"},
+  };
+  for (const auto& [utf8, utf16] : rows) {
+    EXPECT_EQ(text::utf16_from_utf8(utf8), utf16) << utf8;
+    EXPECT_EQ(text::utf8_from_utf16(utf16), utf8) << utf8;
+  }
+  // Bytes that start no valid sequence: stray, cut short, overlong, beyond U+10FFFF.
+  EXPECT_EQ(text::utf16_from_utf8("a\x80"
+                                  "b\xC3"),
+            u"a\uFFFDb\uFFFD");
+  EXPECT_EQ(text::utf16_from_utf8("\xC1\xBF\xE0\x9F\xBF\xF4\x90\x80\x80"),
+            std::u16string(9, 0xFFFD));
+}
+
+TEST(Utf16, LongPathsTakeTheExtendedForm) {
+  const std::u16string dir = u"C:\\" + std::u16string(251, u'd');
+  EXPECT_EQ(text::long_path_form(dir + u"\\a.im"), dir + u"\\a.im");  // 259 characters
+  EXPECT_EQ(text::long_path_form(dir + u"/a.img"), u"\\\\?\\" + dir + u"\\a.img");
+  EXPECT_EQ(text::long_path_form(u"\\\\srv\\" + dir.substr(3) + u"\\a.img"),
+            u"\\\\?\\UNC\\srv\\" + dir.substr(3) + u"\\a.img");
+  EXPECT_EQ(text::long_path_form(u"\\\\?\\" + dir + u"\\a.img"), u"\\\\?\\" + dir + u"\\a.img");
+}
+
+TEST(Utf16, PrefixEndsOnAWholeCharacter) {
+  const std::string s = "a\xE6\xB5\x8B\xF0\x9F\x98\x80z";  // a, a 3-byte and a 4-byte character, z
+  std::size_t units = 0;
+  EXPECT_EQ(text::prefix_within(s, 3, false, &units), 1U);
+  EXPECT_EQ(units, 1U);
+  EXPECT_EQ(text::prefix_within(s, 7, false), 4U);
+  EXPECT_EQ(text::prefix_within(s, 3, true, &units), 4U);
+  EXPECT_EQ(units, 2U);
+  EXPECT_EQ(text::prefix_within(s, 4, true, &units), 8U);
+  EXPECT_EQ(text::prefix_within(s, SIZE_MAX, true, &units), s.size());
+  EXPECT_EQ(units, 5U);
+}
+
+}  // namespace
