@@ -3,8 +3,9 @@
  * when the command asks one, read and write exactly the words the command
  * touches with one positional call each (the header block of -N with one
  * call for all its words), and for a changed image fsync, close and rename
- * it without replacing, then fsync the folder so that the rename lasts. One line of output per run (the
- * listing for -C). No checks beyond what keeps it from misbehaving.
+ * it without replacing, then fsync the folder so that the rename lasts.
+ * One line of output per run (the listing for -C). No checks beyond what
+ * keeps it from misbehaving.
  *
  *   floor -F IMAGE -C|-0|-G|-L|-N */
 #define _GNU_SOURCE

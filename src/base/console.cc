@@ -9,12 +9,12 @@ console_io g_con = {stdin, stdout, stderr};
 
 namespace {
 
-void print_to(std::FILE* f, const char* fmt, va_list ap) {
+DORVANE_PRINTF(2, 0) void print_to(std::FILE* f, const char* fmt, va_list ap) {
   va_list again;
   va_copy(again, ap);
   const int n = std::vsnprintf(nullptr, 0, fmt, ap);
   std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
-  if (n > 0) std::vsnprintf(&text[0], text.size() + 1, fmt, again);
+  if (n > 0) std::vsnprintf(text.data(), text.size() + 1, fmt, again);
   va_end(again);
   plat::write_text(f, text);
 }
