@@ -1,4 +1,4 @@
-// Runs a fuzz target's checks once over given files or folders of files (a
+// Runs a fuzz target's checks once over the files of the folders given (a
 // corpus), without libFuzzer, so that every build runs them as a test.
 #include <cstdint>
 #include <cstdio>
@@ -12,12 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 int main(int argc, char** argv) {
   std::size_t runs = 0;
   for (int i = 1; i < argc; ++i) {
-    std::vector<std::filesystem::path> files = {argv[i]};
-    if (std::filesystem::is_directory(argv[i])) {
-      files.assign(std::filesystem::directory_iterator(argv[i]), {});
-    }
-    for (const std::filesystem::path& f : files) {
-      std::ifstream in(f, std::ios::binary);
+    for (const auto& file : std::filesystem::directory_iterator(argv[i])) {
+      std::ifstream in(file.path(), std::ios::binary);
       const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
       LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
       ++runs;

@@ -38,7 +38,7 @@ bool build(const std::string& recipe, std::vector<std::uint8_t>* img, std::strin
         words.emplace_back(std::stoul(key, nullptr, 16), std::stoul(t.substr(eq + 1), nullptr, 16));
       }
     } catch (const std::exception&) {
-      *bad = t;
+      if (bad != nullptr) *bad = t;
       return false;
     }
   }

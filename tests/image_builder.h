@@ -19,8 +19,8 @@ namespace testimg {
 // The image is erased flash (0xFF) with the header magic and the port mask in
 // the active block and four port-variant blocks for 4, 3, 2 and 1 ports, each
 // with the magic, its port mask and words that tell the blocks apart.
-// Returns false and the token it did not understand in *bad.
-bool build(const std::string& recipe, std::vector<std::uint8_t>* img, std::string* bad);
+// Returns false, and the token it did not understand in *bad when given.
+bool build(const std::string& recipe, std::vector<std::uint8_t>* img, std::string* bad = nullptr);
 
 std::uint32_t word_at(const std::vector<std::uint8_t>& img, std::uint32_t off);
 void put_word(std::vector<std::uint8_t>* img, std::uint32_t off, std::uint32_t value);

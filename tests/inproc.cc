@@ -10,14 +10,10 @@
 #include "base/console.h"
 #include "cli/run.h"
 #include "image/img_io.h"
-#include "image_builder.h"
-
-std::uint32_t mem_image::word(std::uint32_t off) const { return testimg::word_at(bytes, off); }
 
 namespace {
 
 mem_image* g_image = nullptr;
-bool g_opened = false;
 
 struct mem_stream : img_stream {
   bool read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) override {
@@ -44,20 +40,16 @@ struct mem_stream : img_stream {
 };
 
 std::unique_ptr<img_stream> open_test_image(const std::string& /*path*/) {
-  g_opened = true;
   return std::make_unique<mem_stream>();
 }
 
-struct capture {
-  std::string text;
-  std::size_t limit;
-};
+using capture = std::pair<std::string, std::size_t>;  // the text, and how long it may grow
 
 ssize_t capture_write(void* cookie, const char* buf, std::size_t n) {
-  auto* c = static_cast<capture*>(cookie);
-  c->text.append(buf, n);
-  if (c->text.size() <= c->limit) return static_cast<ssize_t>(n);
-  std::fprintf(stderr, "output grows without input: %s\n", c->text.substr(c->limit - 200).c_str());
+  auto& [text, limit] = *static_cast<capture*>(cookie);
+  text.append(buf, n);
+  if (text.size() <= limit) return static_cast<ssize_t>(n);
+  std::fprintf(stderr, "output grows without input: %s\n", text.substr(limit - 200).c_str());
   std::abort();
 }
 
@@ -66,7 +58,6 @@ ssize_t capture_write(void* cookie, const char* buf, std::size_t n) {
 inproc_run run_inproc(const std::vector<std::string>& args, const std::string& input,
                       mem_image* image, std::size_t output_limit) {
   g_image = image;
-  g_opened = false;
   capture out{"", output_limit}, err{"", output_limit};
   cookie_io_functions_t io{};
   io.write = capture_write;
@@ -81,13 +72,9 @@ inproc_run run_inproc(const std::vector<std::string>& args, const std::string& i
   run_tool(static_cast<int>(argv.size()), argv.data(),
            image != nullptr ? open_test_image : open_image_file);
   g_con = saved;
-  inproc_run r;
-  r.console_read = std::ftell(files[0]);
-  r.opened = g_opened;
+  const long console_read = std::ftell(files[0]);
   for (std::FILE* f : files) {
     if (std::fclose(f) != 0) std::abort();
   }
-  r.out = out.text;
-  r.err = err.text;
-  return r;
+  return {out.first, err.first, console_read};
 }

@@ -10,8 +10,6 @@
 // The image of a run: a read or a write failing at an offset, a write that
 // lands with bit 0 flipped, a failed close; every access is logged.
 struct mem_image {
-  std::uint32_t word(std::uint32_t off) const;
-
   std::vector<std::uint8_t> bytes;
   std::vector<std::uint32_t> reads;   // offsets asked for, failed ones included
   std::vector<std::uint32_t> writes;  // offsets written
@@ -25,7 +23,6 @@ struct mem_image {
 struct inproc_run {
   std::string out, err;
   long console_read = 0;  // bytes taken from the console input
-  bool opened = false;    // the run opened the image
 };
 
 // Runs the tool with `args` (after the program name) and `input` on the

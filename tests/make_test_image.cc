@@ -1,5 +1,6 @@
 // Writes a test image: make_test_image OUT [RECIPE TOKEN...] (see image_builder.h).
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "image_builder.h"
@@ -13,9 +14,9 @@ int main(int argc, char** argv) {
                  bad.c_str());
     return 2;
   }
-  std::FILE* f = std::fopen(argv[1], "wb");
-  const bool ok = f != nullptr && std::fwrite(img.data(), 1, img.size(), f) == img.size();
-  if (f == nullptr || std::fclose(f) != 0 || !ok) {
+  std::ofstream out(argv[1], std::ios::binary);
+  if (!out.write(reinterpret_cast<const char*>(img.data()),
+                 static_cast<std::streamsize>(img.size()))) {
     std::fprintf(stderr, "make_test_image: cannot write %s\n", argv[1]);
     return 1;
   }

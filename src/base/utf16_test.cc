@@ -17,9 +17,7 @@ TEST(Utf16, EveryNameSurvivesTheRoundTrip) {
     EXPECT_EQ(text::utf8_from_utf16(utf16), utf8) << utf8;
   }
   // Bytes that start no valid sequence: stray, cut short, overlong, beyond U+10FFFF.
-  EXPECT_EQ(text::utf16_from_utf8("a\x80"
-                                  "b\xC3"),
-            u"a\uFFFDb\uFFFD");
+  EXPECT_EQ(text::utf16_from_utf8(std::string("a\x80") + "b\xC3"), u"a\uFFFDb\uFFFD");
   EXPECT_EQ(text::utf16_from_utf8("\xC1\xBF\xE0\x9F\xBF\xF4\x90\x80\x80"),
             std::u16string(9, 0xFFFD));
 }
@@ -35,15 +33,15 @@ TEST(Utf16, LongPathsTakeTheExtendedForm) {
 
 TEST(Utf16, PrefixEndsOnAWholeCharacter) {
   const std::string s = "a\xE6\xB5\x8B\xF0\x9F\x98\x80z";  // a, a 3-byte and a 4-byte character, z
-  std::size_t units = 0;
-  EXPECT_EQ(text::prefix_within(s, 3, false, &units), 1U);
-  EXPECT_EQ(units, 1U);
-  EXPECT_EQ(text::prefix_within(s, 7, false), 4U);
-  EXPECT_EQ(text::prefix_within(s, 3, true, &units), 4U);
-  EXPECT_EQ(units, 2U);
-  EXPECT_EQ(text::prefix_within(s, 4, true, &units), 8U);
-  EXPECT_EQ(text::prefix_within(s, SIZE_MAX, true, &units), s.size());
-  EXPECT_EQ(units, 5U);
+  // limit, in UTF-16 units or bytes, then the bytes and the units of the prefix
+  // clang-format off
+  for (const auto& [limit, utf16, bytes, units] : {std::tuple{3UL, false, 1UL, 1UL}, {7UL, false, 4UL, 4UL},
+       {3UL, true, 4UL, 2UL}, {4UL, true, 8UL, 4UL}, {SIZE_MAX, true, 9UL, 5UL}}) {
+    // clang-format on
+    std::size_t used = 0;
+    EXPECT_EQ(text::prefix_within(s, limit, utf16, &used), bytes) << limit;
+    EXPECT_EQ(used, units) << limit;
+  }
 }
 
 }  // namespace
