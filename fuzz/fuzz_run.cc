@@ -80,8 +80,8 @@ bool fits(const rule& r, std::uint32_t w, unsigned ports) {
   return ok;
 }
 
-void check(char letter, const inproc_run& o, const mem_image& img,
-           const std::vector<std::uint8_t>& before) {
+void check(char letter, const inproc_run& o, const std::vector<std::uint8_t>& before) {
+  const mem_image& img = g_image;
   // An opened image is read at once, for its identity words.
   const bool opened = !img.reads.empty();
   expect(opened == (letter != 0 && letter != 'Q'), "option and image opening disagree");
@@ -151,19 +151,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (unsigned i = 0; i < 4; ++i) {
     if ((p[13] >> i & 1U) != 0) testimg::put_word(&before, k_variants + i * k_block, ~0U);
   }
-  mem_image img;
-  img.bytes = before;
+  g_image = mem_image{};
+  g_image.bytes = before;
   const std::uint32_t fault_at = k_fault_offsets[(p[14] >> 2U) % k_fault_offsets.size()];
-  if ((p[14] & 3U) == 1) img.fail_read_at = fault_at;
-  if ((p[14] & 3U) == 2) img.fail_write_at = fault_at;
-  img.fail_close = (p[14] & 3U) == 3;
-  std::vector<std::string> args = {"-F", "/proc/dorvane-fuzz/board.img"};
+  if ((p[14] & 3U) == 1) g_image.fail_read_at = fault_at;
+  if ((p[14] & 3U) == 2) g_image.fail_write_at = fault_at;
+  g_image.fail_close = (p[14] & 3U) == 3;
+  std::vector<std::string> args = {"-F", "board.img"};
   if (letter != 0) args.push_back(std::string("-") + letter);
   // A prompt takes at least one byte of input before it is printed again.
-  const inproc_run o = run_inproc(args, console, &img, 8192 + 512 * console.size());
+  const inproc_run o = run_inproc(args, console, 8192 + 512 * console.size());
   g_shown = std::string("option '") + letter + "', console:\n" + console + "\noutput:\n" + o.out +
             "\nerrors:\n" + o.err;
   if (std::getenv("DORVANE_FUZZ_SHOW") != nullptr) std::fprintf(stderr, "%s\n\n", g_shown.c_str());
-  check(letter, o, img, before);
+  check(letter, o, before);
   return 0;
 }

@@ -1,48 +1,51 @@
-#include "fake_os.h"
-
+// The operating system as the tests that run the tool in process see it,
+// behind the platform seam: every path opens g_image at descriptor 3, the
+// date is 1 March, and nothing on the disk is touched.
 #include <cstring>
 
 #include "base/platform.h"
+#include "inproc.h"
 
-namespace fake_os {
-
-std::vector<std::uint8_t> image;
-std::string log;
-bool fail_folder_sync = false;
-
-}  // namespace fake_os
+mem_image g_image;
 
 namespace plat {
 
 open_result open_for_update(const std::string& path) {
-  fake_os::log += "open " + path + "\n";
-  return {open_status::ok, 3, fake_os::image.size()};
+  g_image.log += "open " + path + "\n";
+  return {open_status::ok, 3, g_image.bytes.size()};
 }
 
-// The tool reads and writes only words inside the image.
 long pread_at(int /*fd*/, void* buf, std::size_t n, std::uint64_t off) {
-  std::memcpy(buf, fake_os::image.data() + off, n);
+  mem_image& m = g_image;
+  m.reads.push_back(static_cast<std::uint32_t>(off));
+  if (m.fail_read_at == off || off + n > m.bytes.size()) return ++m.failures, -1;
+  std::memcpy(buf, m.bytes.data() + off, n);
   return static_cast<long>(n);
 }
 
 long pwrite_at(int /*fd*/, const void* buf, std::size_t n, std::uint64_t off) {
-  std::memcpy(fake_os::image.data() + off, buf, n);
+  mem_image& m = g_image;
+  m.wrote_after_failure = m.wrote_after_failure || m.failures > 0;
+  if (m.fail_write_at == off || off + n > m.bytes.size()) return ++m.failures, -1;
+  std::memcpy(m.bytes.data() + off, buf, n);
+  m.writes.push_back(static_cast<std::uint32_t>(off));
+  if (m.corrupt_write_at == off) m.bytes[off] ^= 1U;
   return static_cast<long>(n);
 }
 
-bool sync_fd(int fd) { return fake_os::log += "sync " + std::to_string(fd) + "\n", true; }
-bool close_fd(int fd) { return fake_os::log += "close " + std::to_string(fd) + "\n", true; }
-std::string last_error_text() { return "fake error"; }
+bool sync_fd(int /*fd*/) { return g_image.log += "sync\n", g_image.synced = true; }
+bool close_fd(int /*fd*/) { return g_image.log += "close\n", !g_image.fail_close; }
+std::string last_error_text() { return "injected fault"; }
 
 bool rename_no_replace(const std::string& from, const std::string& to, std::string* /*why*/) {
-  fake_os::log += "rename " + from + " " + to + "\n";
+  g_image.log += "rename " + from + " " + to + "\n";
   return true;
 }
 
 bool sync_folder_of(const std::string& path, std::string* why) {
-  fake_os::log += "sync folder of " + path + "\n";
+  g_image.log += "sync folder of " + path + "\n";
   *why = "no space left";
-  return !fake_os::fail_folder_sync;
+  return !g_image.fail_folder_sync;
 }
 
 void local_month_day(int* month, int* day) { *month = 3, *day = 1; }

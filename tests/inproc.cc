@@ -5,43 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "base/console.h"
 #include "cli/run.h"
-#include "image/img_io.h"
 
 namespace {
-
-mem_image* g_image = nullptr;
-
-struct mem_stream : img_stream {
-  bool read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) override {
-    mem_image& m = *g_image;
-    m.reads.push_back(off);
-    if (m.fail_read_at == off || off + n > m.bytes.size()) return ++m.failures, false;
-    std::memcpy(buf, m.bytes.data() + off, n);
-    return true;
-  }
-  bool write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) override {
-    mem_image& m = *g_image;
-    m.wrote_after_failure = m.wrote_after_failure || m.failures > 0;
-    if (m.fail_write_at == off || off + n > m.bytes.size()) return ++m.failures, false;
-    std::memcpy(m.bytes.data() + off, buf, n);
-    m.writes.push_back(off);
-    if (m.corrupt_write_at == off) m.bytes[off] ^= 1U;
-    return true;
-  }
-  bool close(bool sync) override {
-    g_image->synced = sync;
-    return !g_image->fail_close;
-  }
-  std::string error_text() const override { return "injected fault"; }
-};
-
-std::unique_ptr<img_stream> open_test_image(const std::string& /*path*/) {
-  return std::make_unique<mem_stream>();
-}
 
 using capture = std::pair<std::string, std::size_t>;  // the text, and how long it may grow
 
@@ -56,8 +24,7 @@ ssize_t capture_write(void* cookie, const char* buf, std::size_t n) {
 }  // namespace
 
 inproc_run run_inproc(const std::vector<std::string>& args, const std::string& input,
-                      mem_image* image, std::size_t output_limit) {
-  g_image = image;
+                      std::size_t output_limit) {
   capture out{"", output_limit}, err{"", output_limit};
   cookie_io_functions_t io{};
   io.write = capture_write;
@@ -69,8 +36,7 @@ inproc_run run_inproc(const std::vector<std::string>& args, const std::string& i
   for (const std::string& a : args) argv.push_back(a.c_str());
   const console_io saved = g_con;
   g_con = {files[0], files[1], files[2]};
-  run_tool(static_cast<int>(argv.size()), argv.data(),
-           image != nullptr ? open_test_image : open_image_file);
+  run_tool(static_cast<int>(argv.size()), argv.data());
   g_con = saved;
   const long console_read = std::ftell(files[0]);
   for (std::FILE* f : files) {

@@ -1,5 +1,7 @@
-// Whole runs of the tool inside the test process, on an image held in memory
-// behind the image I/O seam, with faults that a test can inject.
+// Whole runs of the tool inside the test process, on the stand-in for the
+// operating system in fake_os.cc: the image file is held in memory, faults
+// can be injected into its reads, writes and close, and the calls that make a
+// change last are logged in their order.
 #pragma once
 
 #include <cstdint>
@@ -7,18 +9,23 @@
 #include <string>
 #include <vector>
 
-// The image of a run: a read or a write failing at an offset, a write that
-// lands with bit 0 flipped, a failed close; every access is logged.
+// The image behind every path the tool opens, with the faults to inject and
+// what the run did to it.
 struct mem_image {
   std::vector<std::uint8_t> bytes;
+  std::optional<std::uint32_t> fail_read_at, fail_write_at;
+  std::optional<std::uint32_t> corrupt_write_at;  // the word lands with bit 0 flipped
+  bool fail_close = false;
+  bool fail_folder_sync = false;
+
   std::vector<std::uint32_t> reads;   // offsets asked for, failed ones included
   std::vector<std::uint32_t> writes;  // offsets written
+  int failures = 0;                   // reads and writes that failed
+  bool wrote_after_failure = false;   // a write was tried after a failed access
   bool synced = false;
-  int failures = 0;                  // reads and writes that failed
-  bool wrote_after_failure = false;  // a write came after a failed access
-  std::optional<std::uint32_t> fail_read_at, fail_write_at, corrupt_write_at;
-  bool fail_close = false;
+  std::string log;  // open, sync, close, rename and folder sync, as they came
 };
+extern mem_image g_image;
 
 struct inproc_run {
   std::string out, err;
@@ -26,8 +33,7 @@ struct inproc_run {
 };
 
 // Runs the tool with `args` (after the program name) and `input` on the
-// console, on `image`, or on the image file as the platform gives it when
-// `image` is null. Output beyond `output_limit` bytes means that a prompt loops
+// console. Output beyond `output_limit` bytes means that a prompt loops
 // without reading: the process aborts with the output's tail.
 inproc_run run_inproc(const std::vector<std::string>& args, const std::string& input,
-                      mem_image* image, std::size_t output_limit = 1 << 20);
+                      std::size_t output_limit = 1 << 20);

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_os.h"
 #include "image_builder.h"
 #include "inproc.h"
 
@@ -47,18 +46,18 @@ TEST(Faults, AreReportedOnceAndNeverCalledSuccess) {
   // clang-format on
   for (const fault_row& r : rows) {
     SCOPED_TRACE(std::string(r.option) + " fault at " + std::to_string(r.at));
-    mem_image img;
-    ASSERT_TRUE(testimg::build("hdr=255aa", &img.bytes));
-    if (r.kind == fault::read) img.fail_read_at = r.at;
-    if (r.kind == fault::write) img.fail_write_at = r.at;
-    if (r.kind == fault::corrupt) img.corrupt_write_at = r.at;
-    img.fail_close = r.kind == fault::close;
-    const inproc_run run = run_inproc({"-F", "x/b.img", r.option}, r.input, &img);
+    g_image = mem_image{};
+    ASSERT_TRUE(testimg::build("hdr=255aa", &g_image.bytes));
+    if (r.kind == fault::read) g_image.fail_read_at = r.at;
+    if (r.kind == fault::write) g_image.fail_write_at = r.at;
+    if (r.kind == fault::corrupt) g_image.corrupt_write_at = r.at;
+    g_image.fail_close = r.kind == fault::close;
+    const inproc_run run = run_inproc({"-F", "x/b.img", r.option}, r.input);
     EXPECT_EQ(run.out, r.out);
     EXPECT_EQ(run.err, r.err);
-    EXPECT_EQ(img.writes.size(), r.writes);
+    EXPECT_EQ(g_image.writes.size(), r.writes);
     // A changed image, even one whose write failed, is flushed to the disk before it is closed.
-    EXPECT_EQ(img.synced, r.writes > 0 || r.kind == fault::write);
+    EXPECT_EQ(g_image.synced, r.writes > 0 || r.kind == fault::write);
   }
 }
 
@@ -68,18 +67,18 @@ TEST(Durability, ChangesLastInOrder) {
   // clang-format off
   struct row { const char* path; const char* option; bool fail_folder_sync; std::string log, out_end, err; };
   const row rows[] = {
-      {"x/b.img", "-G", false, "open x/b.img\nsync 3\nclose 3\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\n", k_renamed, ""},
-      {"x/b.img", "-G", true, "open x/b.img\nsync 3\nclose 3\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\n", "GPIO : 0x1234\n\n", k_fail + "save image x/b_oem_0301.img: no space left\n"},
-      {"x/b_oem_0301.img", "-G", false, "open x/b_oem_0301.img\nsync 3\nclose 3\n", k_renamed, ""},
+      {"x/b.img", "-G", false, "open x/b.img\nsync\nclose\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\n", k_renamed, ""},
+      {"x/b.img", "-G", true, "open x/b.img\nsync\nclose\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\n", "GPIO : 0x1234\n\n", k_fail + "save image x/b_oem_0301.img: no space left\n"},
+      {"x/b_oem_0301.img", "-G", false, "open x/b_oem_0301.img\nsync\nclose\n", k_renamed, ""},
   };
   // clang-format on
   for (const row& r : rows) {
     SCOPED_TRACE(r.log);
-    ASSERT_TRUE(testimg::build("", &fake_os::image));
-    fake_os::log.clear();
-    fake_os::fail_folder_sync = r.fail_folder_sync;
-    const inproc_run run = run_inproc({"-F", r.path, r.option}, "1234\n", nullptr);
-    EXPECT_EQ(fake_os::log, r.log);
+    g_image = mem_image{};
+    ASSERT_TRUE(testimg::build("", &g_image.bytes));
+    g_image.fail_folder_sync = r.fail_folder_sync;
+    const inproc_run run = run_inproc({"-F", r.path, r.option}, "1234\n");
+    EXPECT_EQ(g_image.log, r.log);
     EXPECT_EQ(run.out.substr(run.out.size() - r.out_end.size()), r.out_end);
     EXPECT_EQ(run.err, r.err);
   }
