@@ -9,7 +9,8 @@ TEST(Utf16, EveryNameSurvivesTheRoundTrip) {
       {"board.img", u"board.img"},
       {"\xC3\xA9\xE6\xB5\x8B/\xE6\x9D\xBF.img", u"\u00E9\u6D4B/\u677F.img"},
       {"\xF0\x9F\x98\x80", u"\U0001F600"},
-      {"\xED\xA0\x80x\xED\xBF\xBF", {0xD800, u'x', 0xDFFF}},  // lone surrogates
+      {"\xC2\x80\xDF\xBF\xE0\xA0\x80", u"\u0080\u07FF\u0800"},  // the ends of each length
+      {"\xED\xA0\x80x\xED\xBF\xBF", {0xD800, u'x', 0xDFFF}},    // lone surrogates
       {"\xEF\xBF\xBD", u"\uFFFD"},
   };
   for (const auto& [utf8, utf16] : rows) {

@@ -24,7 +24,7 @@ std::string read(const std::string& text, prompt::radix r) {
 TEST(ReadNumber, EdgeValues) {
   // clang-format off
   const char* const hex[][2] = {
-      {"0XaF", "=175|"}, {" \n\t\r\n 7 8", "=7| 8"}, {"+5", "=5|"}, {"-0x10", "=-16|"},
+      {"0XaF", "=175|"}, {" \n\t\r\v\f 7 8", "=7| 8"}, {"+5", "=5|"}, {"-0x10", "=-16|"},
       {"0x\n", "=0|\n"}, {"0xg", "=0|g"}, {"12g4", "=18|g4"}, {"7fffffff", "=2147483647|"},
       {"00000000ffffffff", "=-1|"}, {"-80000000", "=-2147483648|"}, {"-80000001", "big|"},
       {"-ffffffff", "big|"}, {"123456789abcdef0123 1", "big| 1"}, {"- 5", "none| 5"},
