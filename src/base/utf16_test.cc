@@ -9,8 +9,14 @@ TEST(Utf16, EveryNameSurvivesTheRoundTrip) {
       {"board.img", u"board.img"},
       {"\xC3\xA9\xE6\xB5\x8B/\xE6\x9D\xBF.img", u"\u00E9\u6D4B/\u677F.img"},
       {"\xF0\x9F\x98\x80", u"\U0001F600"},
-      {"\xC2\x80\xDF\xBF\xE0\xA0\x80", u"\u0080\u07FF\u0800"},  // the ends of each length
-      {"\xED\xA0\x80x\xED\xBF\xBF", {0xD800, u'x', 0xDFFF}},    // lone surrogates
+      // The first and last code point of each length, and those beside the surrogates.
+      {"\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80", u"\u007F\u0080\u07FF\u0800"},
+      {"\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF", u"\uD7FF\uE000\uFFFF"},
+      {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", u"\U00010000\U0010FFFF"},
+      // Lone surrogates, also beside another surrogate or U+E000, and a high one at the end.
+      {"\xED\xA0\x80x\xED\xBF\xBF", {0xD800, u'x', 0xDFFF}},
+      {"\xED\xB0\x80\xED\xB0\x80\xED\xAF\xBF\xEE\x80\x80", {0xDC00, 0xDC00, 0xDBFF, 0xE000}},
+      {"a\xED\xAF\xBF", {u'a', 0xDBFF}},
       {"\xEF\xBF\xBD", u"\uFFFD"},
   };
   for (const auto& [utf8, utf16] : rows) {
