@@ -85,7 +85,7 @@ void check(char letter, const inproc_run& o, const std::vector<std::uint8_t>& be
   // An opened image is read at once, for its identity words.
   const bool opened = !img.reads.empty();
   expect(opened == (letter != 0 && letter != 'Q'), "option and image opening disagree");
-  if (!opened) return expect(o.console_read == 0, "a run without an image read the console");
+  if (!opened) return expect(o.waits.empty(), "a run without an image read the console");
   rule r = *std::find_if(std::begin(k_rules), std::end(k_rules),
                          [letter](const rule& x) { return x.letter == letter; });
   if (letter == 'S' && g_cfg.chip_family != 0) r.first = r.last = 0xFF010, r.bit = 0x100000;
@@ -106,7 +106,9 @@ void check(char letter, const inproc_run& o, const std::vector<std::uint8_t>& be
   const bool unchanged = img.writes.empty() && img.bytes == before;
   expect(!ended || (letter != 'C' && letter != '0'), "end of input without a prompt");
   expect(!(refused || ended) || unchanged, "a refused or interrupted run changed the image");
-  expect(!early || o.console_read == 0, "a refused run read the console");
+  expect(!early || o.waits.empty(), "a refused run read the console");
+  for (const std::string& shown : o.waits)
+    expect(!shown.empty(), "waited before the prompt was out");
   const bool says_unchanged = said("[WARN] File has not been modified.\n");
   expect(!says_unchanged || img.writes.empty(), "a run that wrote says the file is unchanged");
   expect(says_unchanged || img.failures > 0 || !img.writes.empty(), "unchanged run not told");

@@ -29,11 +29,13 @@ extern mem_image g_image;
 
 struct inproc_run {
   std::string out, err;
-  long console_read = 0;  // bytes taken from the console input
+  // Each time the tool waited for console input, the last line of what it
+  // had put out by then: its prompt.
+  std::vector<std::string> waits;
 };
 
 // Runs the tool with `args` (after the program name) and `input` on the
-// console. Output beyond `output_limit` bytes means that a prompt loops
+// console, which gives one line at a time, as a terminal does. Output beyond `output_limit` bytes means that a prompt loops
 // without reading: the process aborts with the output's tail.
 inproc_run run_inproc(const std::vector<std::string>& args, const std::string& input,
                       std::size_t output_limit = 1 << 20);

@@ -1,5 +1,6 @@
 #include "base/console.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <string>
 
@@ -13,8 +14,8 @@ DORVANE_PRINTF(2, 0) void print_to(std::FILE* f, const char* fmt, va_list ap) {
   va_list again;
   va_copy(again, ap);
   const int n = std::vsnprintf(nullptr, 0, fmt, ap);
-  std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
-  if (n > 0) std::vsnprintf(text.data(), text.size() + 1, fmt, again);
+  std::string text(static_cast<std::size_t>(std::max(n, 0)), '\0');
+  std::vsnprintf(text.data(), text.size() + 1, fmt, again);
   va_end(again);
   plat::write_text(f, text);
 }

@@ -50,22 +50,22 @@ void report_unknown(const char* arg) {
 
 }  // namespace
 
-int parse_cmd(const char* arg) {
-  if (arg == nullptr) return k_arg_unknown;
-  if (std::strcmp(arg, "--version") == 0) return k_arg_version;
-  if (std::strcmp(arg, "--help") == 0) return k_arg_help;
-  if (std::strcmp(arg, "-F") == 0) return k_arg_file;
+arg_kind parse_cmd(const char* arg) {
+  if (arg == nullptr) return arg_kind::unknown;
+  if (std::strcmp(arg, "--version") == 0) return arg_kind::version;
+  if (std::strcmp(arg, "--help") == 0) return arg_kind::help;
+  if (std::strcmp(arg, "-F") == 0) return arg_kind::file;
   report_unknown(arg);
-  return k_arg_unknown;
+  return arg_kind::unknown;
 }
 
-int parse_cmd2(const char* arg) {
-  if (arg == nullptr || arg[0] == '\0' || arg[1] == '\0') return -1;
+std::optional<int> parse_cmd2(const char* arg) {
+  if (arg == nullptr || arg[0] == '\0' || arg[1] == '\0') return std::nullopt;
   for (int slot = 0; slot < k_option_letter_slots; ++slot) {
     if (k_option_letters[slot] == arg[1]) return slot;
   }
   report_unknown(arg);
-  return -1;
+  return std::nullopt;
 }
 
 void usage_display() {

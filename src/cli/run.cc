@@ -49,7 +49,7 @@ void run_on_image(const std::string& path, int slot, image_opener opener) {
   std::unique_ptr<img_stream> stream = opener(path);
   if (!stream) return;
   run_command(slot, *stream);
-  const bool modified = g_file_modified != 0;
+  const bool modified = g_file_modified;
   const bool closed = stream->close(modified);
   if (!closed) {
     con_errorf("[ERROR] Fail to save image %s: %s\n", path.c_str(), stream->error_text().c_str());
@@ -66,29 +66,27 @@ void run_on_image(const std::string& path, int slot, image_opener opener) {
 
 int run_tool(int argc, const char* const* argv, image_opener opener) {
   g_cfg = sys_ctrl_t{};
-  g_file_modified = 0;
+  g_file_modified = false;
   if (argc < 2) {
     option_display();
     return 0;
   }
-  const int kind = parse_cmd(argv[1]);
-  const int slot = argc >= 4 ? parse_cmd2(argv[3]) : -1;
+  const arg_kind kind = parse_cmd(argv[1]);
+  const std::optional<int> slot = argc >= 4 ? parse_cmd2(argv[3]) : std::nullopt;
   switch (kind) {
-    case k_arg_help:
+    case arg_kind::help:
+    case arg_kind::unknown:
       option_display();
       break;
-    case k_arg_file:
-      if (argc < 4 || slot < 0) {
-        usage_display();
+    case arg_kind::file:
+      if (slot) {
+        run_on_image(argv[2], *slot, opener);
       } else {
-        run_on_image(argv[2], slot, opener);
+        usage_display();
       }
       break;
-    case k_arg_version:
+    case arg_kind::version:
       version_display();
-      break;
-    default:
-      option_display();
       break;
   }
   std::fflush(g_con.out);

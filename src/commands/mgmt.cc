@@ -26,7 +26,6 @@ bool report_invalid(std::int32_t value) {
 std::optional<std::int32_t> ask_slave_addr() {
   for (;;) {
     con_printf("Please input smbus slave addr, valid range(0x7, 0x78):");
-    std::fflush(g_con.out);
     const prompt::read_result got = prompt::read_number(g_con.in, prompt::radix::hex);
     if (got.status == prompt::read_status::end_of_input) {
       prompt::report_end_of_input();
@@ -46,7 +45,6 @@ std::optional<std::int32_t> ask_slave_addr() {
 std::optional<std::int32_t> ask_disable_addr() {
   con_printf("current smbus slave addr is 0x%x, do you need to modify it ? 'Y' or 'N':",
              static_cast<unsigned>(k_slave_addr_default));
-  std::fflush(g_con.out);
   const int answer = prompt::read_answer_char(g_con.in);
   if (answer == EOF) {
     prompt::report_end_of_input();

@@ -7,15 +7,26 @@
 
 namespace {
 
-constexpr std::uint32_t k_inner_mask = 0xFFFFFF;
-constexpr std::uint32_t k_mv_mask = 0x1CF00FF;
-constexpr std::uint32_t k_jl2201_mask = 0xFFFF;
+// `width` bits from bit `lo` of a LED word.
+struct field {
+  unsigned lo;
+  unsigned width;
+  constexpr std::uint32_t mask() const { return ((1U << width) - 1U) << lo; }
+  constexpr std::uint32_t of(std::uint32_t word) const { return (word & mask()) >> lo; }
+};
+
+// The fields of PHY LED word 0 as "-I" and "-M" write it; an entry keeps
+// only the bits of its fields.
+constexpr field k_inner_led{0, 16};
+constexpr field k_inner_polarity{16, 8};
+constexpr std::uint32_t k_inner_mask = k_inner_led.mask() | k_inner_polarity.mask();
+constexpr field k_mv_led{0, 8};
+constexpr field k_mv_polarity{16, 4};
+constexpr field k_mv_blink_freq{22, 3};
+constexpr std::uint32_t k_mv_mask = k_mv_led.mask() | k_mv_polarity.mask() | k_mv_blink_freq.mask();
+
 constexpr std::int32_t k_choice_rtl8211f = 1;
 constexpr std::int32_t k_choice_jl2201 = 2;
-
-std::uint32_t bits(std::uint32_t w, unsigned lo, unsigned count) {
-  return (w >> lo) & ((1U << count) - 1U);
-}
 
 // Asks for two values and packs them as the low and high 16-bit fields.
 std::optional<std::uint32_t> ask_pair(const char* low_prompt, const char* high_prompt) {
@@ -38,7 +49,7 @@ void inner_led_cfg(img_stream& stream) {
   if (!entry) return;
   const std::uint32_t word = static_cast<std::uint32_t>(*entry) & k_inner_mask;
   if (!wt_img(stream, oem::k_phy_led0, word)) return;
-  con_printf("    Polarity : 0x%x  LED : 0x%x\n", bits(word, 16, 8), bits(word, 0, 16));
+  con_printf("    Polarity : 0x%x  LED : 0x%x\n", k_inner_polarity.of(word), k_inner_led.of(word));
   con_printf("%s", cmd::k_completed_bang);
   oem_config_switch(stream, oem::k_phy_led0, oem::k_en_phy_led);
 }
@@ -75,8 +86,8 @@ void mv1512_oem_cfg(img_stream& stream) {
   const std::uint32_t word = static_cast<std::uint32_t>(*entry) & k_mv_mask;
   if (!wt_img(stream, oem::k_phy_led0, word)) return;
   con_printf("%s", cmd::k_completed_bang);
-  con_printf("    Polarity : 0x%x  LED : 0x%x  Blink_freq : 0x%x\n", bits(word, 16, 4),
-             bits(word, 0, 8), bits(word, 22, 3));
+  con_printf("    Polarity : 0x%x  LED : 0x%x  Blink_freq : 0x%x\n", k_mv_polarity.of(word),
+             k_mv_led.of(word), k_mv_blink_freq.of(word));
   oem_config_switch(stream, oem::k_phy_led0, oem::k_en_phy_led);
 }
 
@@ -101,7 +112,7 @@ void ext_phy_oem_cfg(img_stream& stream) {
                                        prompt::radix::hex);
   if (!entry) return;
   const std::uint32_t word =
-      rtl ? static_cast<std::uint32_t>(*entry) : static_cast<std::uint32_t>(*entry) & k_jl2201_mask;
+      rtl ? static_cast<std::uint32_t>(*entry) : cmd::low16(static_cast<std::uint32_t>(*entry));
   con_printf("%s", cmd::k_completed_colon);
   con_printf(" LED configuration : 0x%x\n", word);
   if (!wt_img(stream, oem::k_phy_led0, word)) return;

@@ -29,9 +29,9 @@ std::int32_t bitcount(std::int32_t value) {
   return n;
 }
 
-std::int32_t drv_port_byte(std::int32_t entry) {
-  if (bitcount(entry & k_mode_bits) != 1) return -1;
-  return (entry & k_kept_bits) | k_port_on;
+std::optional<std::uint8_t> drv_port_byte(std::int32_t entry) {
+  if (bitcount(entry & k_mode_bits) != 1) return std::nullopt;
+  return static_cast<std::uint8_t>((entry & k_kept_bits) | k_port_on);
 }
 
 void mv_phy_mode_cfg(img_stream& stream) {
@@ -62,7 +62,6 @@ std::optional<std::uint32_t> ask_port_modes(int ports) {
   int port = 0;
   while (port < ports) {
     con_printf("Please input config val of port %d:", port);
-    std::fflush(g_con.out);
     const prompt::read_result got = prompt::read_number(g_con.in, prompt::radix::hex);
     if (got.status == prompt::read_status::end_of_input) {
       prompt::report_end_of_input();
@@ -70,23 +69,23 @@ std::optional<std::uint32_t> ask_port_modes(int ports) {
     }
     clear_flush(g_con.in);
     if (got.status == prompt::read_status::number) entry = got.value;
-    std::int32_t byte = -1;
+    std::optional<std::uint8_t> byte;
     if (got.status == prompt::read_status::too_large) {
       prompt::report_too_large();
     } else if (entry < 0) {
       prompt::report_negative(entry);
     } else {
       byte = drv_port_byte(entry);
-      if (byte < 0) {
+      if (!byte) {
         con_printf("warning, from bit1 to bit4, only one BIT can be selected for each port\n");
       }
     }
-    if (byte < 0) {
+    if (!byte) {
       port = 0;
       word = 0;
       continue;
     }
-    word |= static_cast<std::uint32_t>(byte) << (8 * port);
+    word |= static_cast<std::uint32_t>(*byte) << (8 * port);
     entry = -1;
     ++port;
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "image/img_io.h"
 
@@ -11,6 +12,6 @@ void set_port_mode_for_drv(img_stream& stream);  // -D
 // Number of 1 bits of `value`.
 std::int32_t bitcount(std::int32_t value);
 
-// The driver port-mode byte for a port's entry, or -1 when the entry does
-// not select exactly one mode bit.
-std::int32_t drv_port_byte(std::int32_t entry);
+// The driver port-mode byte for a port's entry, or nothing when the entry
+// does not select exactly one mode bit.
+std::optional<std::uint8_t> drv_port_byte(std::int32_t entry);

@@ -18,6 +18,14 @@ int digit_value(int c, radix r) {
   return -1;
 }
 
+// The first character of an answer. Whatever the tool has printed, the
+// prompt included, is out before it waits for the operator: a script that
+// answers each prompt as it comes sees it.
+int first_char(std::FILE* in) {
+  std::fflush(g_con.out);
+  return std::fgetc(in);
+}
+
 constexpr std::uint64_t k_max_magnitude = 0xFFFFFFFFULL;
 constexpr std::uint64_t k_max_negative_magnitude = 0x80000000ULL;
 
@@ -38,7 +46,7 @@ bool skip_hex_prefix(std::FILE* in, int* c) {
 }  // namespace
 
 read_result read_number(std::FILE* in, radix r) {
-  int c = std::fgetc(in);
+  int c = first_char(in);
   while (c != EOF && is_blank(c)) c = std::fgetc(in);
   if (c == EOF) return {read_status::end_of_input, 0};
 
@@ -74,7 +82,6 @@ std::optional<std::int32_t> ask_value(const char* prompt_text, radix r, const va
   std::int32_t value = -1;
   for (;;) {
     con_printf("%s", prompt_text);
-    std::fflush(g_con.out);
     const read_result got = read_number(g_con.in, r);
     if (got.status == read_status::end_of_input) {
       report_end_of_input();
@@ -96,7 +103,7 @@ std::optional<std::int32_t> ask_value(const char* prompt_text, radix r, const va
 }
 
 int read_answer_char(std::FILE* in) {
-  const int c = std::fgetc(in);
+  const int c = first_char(in);
   if (c == EOF || c == '\n') return c;
   if (c == '\r') {
     const int next = std::fgetc(in);

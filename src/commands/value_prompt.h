@@ -24,6 +24,9 @@ struct read_result {
   std::int32_t value;
 };
 
+// The readers below first flush the console output, so that the prompt is
+// out before they wait.
+//
 // Reads one number: blanks and line ends skipped, an optional sign, for
 // hexadecimal an optional 0x, then digits. Magnitudes up to 0xFFFFFFFF are
 // taken as signed 32-bit values (ffffffff is -1); larger entries are

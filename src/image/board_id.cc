@@ -118,7 +118,7 @@ void fw_load_config(sys_ctrl_t* record, std::uint32_t sub_sys_id, std::uint32_t 
     record->phy_type = 'I';
     return;
   }
-  record->wol_support = (sub_sys_id & board::k_ssid_wol_bit) != 0 ? 1 : 0;
+  record->wol_support = static_cast<std::uint8_t>((sub_sys_id & board::k_ssid_wol_bit) != 0);
   record->max_port_num = static_cast<std::uint8_t>(sub_sys_id & board::k_ssid_port_count_mask);
   if (record->max_port_num == 0 || record->max_port_num > 4) {
     con_printf("sid port num %d unsupport\n", record->max_port_num);

@@ -5,7 +5,7 @@
 #include "base/console.h"
 #include "base/platform.h"
 
-int g_file_modified = 0;
+bool g_file_modified = false;
 
 file_img_stream::~file_img_stream() {
   if (fd_ >= 0) plat::close_fd(fd_);
@@ -55,7 +55,7 @@ bool rd_words(img_stream& stream, std::uint32_t offset, std::uint32_t* out, std:
 
 bool wt_words(img_stream& stream, std::uint32_t offset, const std::uint32_t* words,
               std::size_t count) {
-  if (g_file_modified == 0) g_file_modified = 1;
+  g_file_modified = true;
   if (stream.failed()) return false;
   std::vector<std::uint8_t> b(4 * count);
   for (std::size_t i = 0; i < 4 * count; ++i) {

@@ -50,9 +50,9 @@ class file_img_stream : public img_stream {
   std::string error_;
 };
 
-// Set to 1 by the first call of wt_img, whether or not the write succeeded;
-// never cleared.
-extern int g_file_modified;
+// Set by the first call of wt_img, whether or not the write succeeded; never
+// cleared.
+extern bool g_file_modified;
 
 // Reads the little-endian word at `offset` into *out. When it cannot be read,
 // *out keeps its value, the failure is reported once on the error stream and
