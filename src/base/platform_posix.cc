@@ -14,10 +14,19 @@ namespace plat {
 
 open_result open_for_update(const std::string& path) {
   open_result r;
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == EISDIR) r.status = open_status::not_regular;
     return r;
+  }
+  // A standard stream closed when the tool was started leaves its descriptor
+  // free. The image must not take it: console text would be written into
+  // the image and answers read from it.
+  if (fd <= STDERR_FILENO) {
+    const int above = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    ::close(fd);
+    if (above < 0) return r;
+    fd = above;
   }
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
