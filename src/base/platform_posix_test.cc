@@ -15,8 +15,7 @@ namespace {
 TEST(OpenForUpdate, LeavesAClosedStandardStreamAlone) {
   char path[] = "/tmp/dorvane_platform_XXXXXX";
   const int file = mkstemp(path);
-  ASSERT_GE(file, 0);
-  ASSERT_EQ(close(file), 0);
+  ASSERT_TRUE(file >= 0 && close(file) == 0);
   for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream) {
     const int saved = fcntl(stream, F_DUPFD_CLOEXEC, 10);
     ASSERT_GE(saved, 0);
