@@ -35,7 +35,7 @@ struct inproc_run {
 };
 
 // Runs the tool with `args` (after the program name) and `input` on the
-// console, which gives one line at a time, as a terminal does. Output beyond `output_limit` bytes means that a prompt loops
-// without reading: the process aborts with the output's tail.
+// console, which gives one line at a time, as a terminal does. Output beyond `output_limit` bytes
+// means that a prompt loops without reading: the process aborts with the output's tail.
 inproc_run run_inproc(const std::vector<std::string>& args, const std::string& input,
                       std::size_t output_limit = 1 << 20);
