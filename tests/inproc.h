@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ struct mem_image {
   std::vector<std::uint8_t> bytes;
   std::optional<std::uint32_t> fail_read_at, fail_write_at;
   std::optional<std::uint32_t> corrupt_write_at;  // the word lands with bit 0 flipped
+  std::optional<std::uint32_t> short_at;          // a read or write there moves nothing
+  bool fail_sync = false;
   bool fail_close = false;
   bool fail_folder_sync = false;
 
@@ -29,13 +32,21 @@ extern mem_image g_image;
 
 struct inproc_run {
   std::string out, err;
+  std::string both;  // the two as a terminal shows them
   // Each time the tool waited for console input, the last line of what it
   // had put out by then: its prompt.
   std::vector<std::string> waits;
 };
 
 // Runs the tool with `args` (after the program name) and `input` on the
-// console, which gives one line at a time, as a terminal does. Output beyond `output_limit` bytes
-// means that a prompt loops without reading: the process aborts with the output's tail.
+// console, which gives one line at a time, as a terminal does. Output beyond
+// `output_limit` bytes means that a prompt loops without reading: the process
+// aborts with the output's tail.
 inproc_run run_inproc(const std::vector<std::string>& args, const std::string& input,
                       std::size_t output_limit = 1 << 20);
+
+// What `body` printed on the console's output and error streams.
+struct console_text {
+  std::string out, err;
+};
+console_text capture_console(const std::function<void()>& body);

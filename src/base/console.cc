@@ -35,5 +35,4 @@ void con_errorf(const char* fmt, ...) {
   va_start(ap, fmt);
   print_to(g_con.err, fmt, ap);
   va_end(ap);
-  std::fflush(g_con.err);
 }

@@ -20,6 +20,6 @@ extern console_io g_con;
 
 // printf to the console output.
 void con_printf(const char* fmt, ...) DORVANE_PRINTF(1, 2);
-// printf to the error stream; console output is flushed first so that the two
-// keep their order on a terminal.
+// printf to the error stream, which is unbuffered; console output is flushed
+// first so that the two keep their order on a terminal.
 void con_errorf(const char* fmt, ...) DORVANE_PRINTF(1, 2);

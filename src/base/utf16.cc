@@ -2,35 +2,37 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 namespace text {
 
 namespace {
 
-// Length of the UTF-8 sequence that `lead` starts (a stray byte counts as one).
+// Length of the UTF-8 sequence that `lead` starts. A byte that starts none
+// counts as one: a stray continuation byte, and C0 and C1, which could only
+// start an overlong form.
 std::size_t sequence_length(unsigned char lead) {
-  return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  return lead < 0xC2 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
-constexpr std::uint32_t k_invalid = 0xFFFFFFFF;
 constexpr std::uint32_t k_high_surrogate = 0xD800;
 constexpr std::uint32_t k_low_surrogate = 0xDC00;
 constexpr std::uint32_t k_supplementary = 0x10000;
 
 // The code point of the sequence at s[i], n bytes long (a surrogate in its
-// three-byte form included), or k_invalid.
-std::uint32_t decode(const std::string& s, std::size_t i, std::size_t n) {
+// three-byte form included), or nothing when it is not a valid one.
+std::optional<std::uint32_t> decode(const std::string& s, std::size_t i, std::size_t n) {
   const auto lead = static_cast<unsigned char>(s[i]);
-  if (n == 1) return lead < 0x80 ? lead : k_invalid;
-  if (i + n > s.size()) return k_invalid;
+  if (n == 1) return lead < 0x80 ? std::optional<std::uint32_t>(lead) : std::nullopt;
+  if (i + n > s.size()) return std::nullopt;
   std::uint32_t c = lead & (0x7FU >> n);
   for (std::size_t k = 1; k < n; ++k) {
     const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0U) != 0x80) return k_invalid;
+    if ((b & 0xC0U) != 0x80) return std::nullopt;
     c = c << 6 | (b & 0x3FU);
   }
   const std::uint32_t least[] = {0, 0, 0x80, 0x800, k_supplementary};
-  return c >= least[n] && c <= 0x10FFFF ? c : k_invalid;
+  return c >= least[n] && c <= 0x10FFFF ? std::optional<std::uint32_t>(c) : std::nullopt;
 }
 
 }  // namespace
@@ -39,8 +41,9 @@ std::u16string utf16_from_utf8(const std::string& s) {
   std::u16string out;
   for (std::size_t i = 0; i < s.size();) {
     std::size_t n = sequence_length(static_cast<unsigned char>(s[i]));
-    std::uint32_t c = decode(s, i, n);
-    if (c == k_invalid) c = 0xFFFD, n = 1;  // the replacement character, for one byte
+    const std::optional<std::uint32_t> decoded = decode(s, i, n);
+    if (!decoded) n = 1;  // the replacement character, for one byte
+    std::uint32_t c = decoded.value_or(0xFFFD);
     if (c >= k_supplementary) {
       c -= k_supplementary;
       out += static_cast<char16_t>(k_high_surrogate + (c >> 10));
@@ -56,8 +59,10 @@ std::string utf8_from_utf16(const std::u16string& s) {
   std::string out;
   for (std::size_t i = 0; i < s.size(); ++i) {
     std::uint32_t c = s[i];
-    if (c >= k_high_surrogate && c < k_low_surrogate && i + 1 < s.size() &&
-        s[i + 1] >= k_low_surrogate && s[i + 1] < 0xE000) {
+    // After the last unit, s[i + 1] is the string's terminating null: no
+    // low surrogate.
+    if (c >= k_high_surrogate && c < k_low_surrogate && s[i + 1] >= k_low_surrogate &&
+        s[i + 1] < 0xE000) {
       c = k_supplementary + ((c - k_high_surrogate) << 10) + (s[++i] - k_low_surrogate);
     }
     const int n = c < 0x80 ? 1 : c < 0x800 ? 2 : c < k_supplementary ? 3 : 4;

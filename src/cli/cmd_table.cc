@@ -1,12 +1,14 @@
 #include "cli/cmd_table.h"
 
+#include <iterator>
+
 #include "commands/mgmt.h"
 #include "commands/phy_led.h"
 #include "commands/port_mode.h"
 #include "commands/port_reduce.h"
 #include "inspect/inspect.h"
 
-const oem_cmd_fn oem_cmd_table[k_cmd_slots] = {
+const oem_cmd_fn oem_cmd_table[] = {
     inner_led_cfg,          // 0  -I
     yt8521s_oem_cfg,        // 1  -Y
     mv1512_oem_cfg,         // 2  -M
@@ -22,3 +24,4 @@ const oem_cmd_fn oem_cmd_table[k_cmd_slots] = {
     show_cfg_simple,        // 12 -C
     recover_img_oem_area,   // 13 -0
 };
+static_assert(std::size(oem_cmd_table) == k_option_letters.size(), "one handler per option letter");

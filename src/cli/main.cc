@@ -10,7 +10,6 @@ namespace {
 int run_with(const std::vector<std::string>& args) {
   plat::set_binary_console();
   std::vector<const char*> argv;
-  argv.reserve(args.size());
   for (const std::string& a : args) argv.push_back(a.c_str());
   return run_tool(static_cast<int>(argv.size()), argv.data());
 }
@@ -22,7 +21,6 @@ int run_with(const std::vector<std::string>& args) {
 // of a path is lost to the ANSI code page.
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> args;
-  args.reserve(static_cast<std::size_t>(argc));
   for (int i = 0; i < argc; ++i) {
     const std::wstring arg = argv[i];
     args.push_back(text::utf8_from_utf16({arg.begin(), arg.end()}));

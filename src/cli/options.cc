@@ -7,10 +7,6 @@
 
 namespace {
 
-// Option letters in slot order; the position of a letter is its slot.
-constexpr char k_option_letters[k_option_letter_slots] = {'I', 'Y', 'M', 'E', 'P', 'X', 'G',
-                                                          'S', 'L', 'W', 'N', 'D', 'C', '0'};
-
 constexpr int k_version_major = DORVANE_VERSION_MAJOR;
 constexpr int k_version_minor = DORVANE_VERSION_MINOR;
 constexpr int k_version_patch = DORVANE_VERSION_PATCH;
@@ -61,9 +57,8 @@ arg_kind parse_cmd(const char* arg) {
 
 std::optional<int> parse_cmd2(const char* arg) {
   if (arg == nullptr || arg[0] == '\0' || arg[1] == '\0') return std::nullopt;
-  for (int slot = 0; slot < k_option_letter_slots; ++slot) {
-    if (k_option_letters[slot] == arg[1]) return slot;
-  }
+  const std::size_t slot = k_option_letters.find(arg[1]);
+  if (slot != std::string_view::npos) return static_cast<int>(slot);
   report_unknown(arg);
   return std::nullopt;
 }

@@ -4,31 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 
-#include "base/console.h"
+#include "inproc.h"
 
 namespace {
 
 TEST(OptionArgument, ShorterThanTwoCharactersSelectsNothingSilently) {
-  char* text = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&text, &size);
-  ASSERT_NE(out, nullptr);
-  const console_io saved = g_con;
-  g_con.out = out;
   // Each argument is followed in memory by a letter that would select a command.
   const char empty[] = {'\0', 'C', '\0'};
   const char lone[] = {'-', '\0', 'C', '\0'};
+  std::array<std::optional<int>, 4> slots;
   // "C" alone, too: its second character is its end.
-  const std::array<std::optional<int>, 4> slots = {parse_cmd2(empty), parse_cmd2(lone),
-                                                   parse_cmd2(empty + 1), parse_cmd2(nullptr)};
-  g_con = saved;
-  ASSERT_EQ(std::fclose(out), 0);
+  const console_text shown = capture_console([&] {
+    slots = {parse_cmd2(empty), parse_cmd2(lone), parse_cmd2(empty + 1), parse_cmd2(nullptr)};
+  });
   EXPECT_EQ(slots, (std::array<std::optional<int>, 4>{}));
-  EXPECT_STREQ(text, "");
-  std::free(text);
+  EXPECT_EQ(shown.out, "");
 }
 
 }  // namespace

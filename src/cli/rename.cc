@@ -43,13 +43,11 @@ std::optional<std::string> build(const std::string& path, const std::string& tag
   text::prefix_within(base, SIZE_MAX, utf16, &units);
   if (units > k_max_base) return std::nullopt;
   std::string name = base + "_oem" + tag + ".img";
-  const std::size_t kept = text::prefix_within(name, k_max_name, utf16);
-  if (kept < name.size()) {
-    name.resize(kept);
-    // Windows drops a dot at the end of a name, so none is left there on any
-    // system, and the name reported is the name the file gets.
-    while (name.back() == '.') name.pop_back();
-  }
+  name.resize(text::prefix_within(name, k_max_name, utf16));
+  // Windows drops a dot at the end of a name, so none is left there on any
+  // system, and the name reported is the name the file gets. Only a name cut
+  // short can end in one.
+  while (name.back() == '.') name.pop_back();
   return path.substr(0, start) + name;
 }
 

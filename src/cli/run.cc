@@ -35,7 +35,7 @@ void run_command(int slot, img_stream& stream) {
   const std::uint32_t sub_sys_id = fw_get_sub_sys_id(stream);
   if (stream.failed()) return;
   check_chip_type(sub_sys_id, &g_cfg.chip_family, &g_cfg.phy_type);
-  if (g_cfg.chip_family == board::k_family_qm) {
+  if (g_cfg.chip_family == board::family::qm) {
     const std::uint32_t port_mask = fw_get_port_mask(stream);
     if (stream.failed()) return;
     fw_load_config(&g_cfg, sub_sys_id, port_mask);
@@ -89,6 +89,5 @@ int run_tool(int argc, const char* const* argv, image_opener opener) {
       version_display();
       break;
   }
-  std::fflush(g_con.out);
   return 0;
 }

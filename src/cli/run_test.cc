@@ -13,7 +13,7 @@
 namespace {
 
 // clang-format off
-enum class fault { none, read, write, corrupt, close };
+enum class fault { none, read, write, short_io, corrupt, sync, close };
 struct fault_row { const char* option; const char* input; fault kind; std::uint32_t at; std::string out, err; std::size_t writes; };
 
 const std::string k_gpio = "Please input config val of GPIO :";
@@ -30,15 +30,18 @@ TEST(Faults, AreReportedOnceAndNeverCalledSuccess) {
   // clang-format off
   const fault_row rows[] = {
       {"-G", "1234\n", fault::write, 0xFF004, k_gpio + "\n", k_fail + "write image at 0xff004: injected fault\n" + k_partly, 0},
+      {"-G", "1234\n", fault::short_io, 0xFF004, k_gpio + "\n", k_fail + "write image at 0xff004: short write\n" + k_partly, 0},
       {"-G", "1234\n", fault::read, 0xFF000, k_gpio_done + "\n", k_fail + "read image at 0xff000: injected fault\n" + k_partly, 1},
       {"-G", "1234\n", fault::read, 0xFFFDC, k_kept, k_fail + "read image at 0xfffdc: injected fault\n", 0},
       {"-G", "1234\n", fault::read, 0x16C, k_kept, k_fail + "read image at 0x16c: injected fault\n", 0},
+      {"-G", "1234\n", fault::sync, 0, k_gpio_done + "\n", k_fail + "save image x/b.img: injected fault\n" + k_partly, 2},
       {"-G", "1234\n", fault::close, 0, k_gpio_done + "\n", k_fail + "save image x/b.img: injected fault\n" + k_partly, 2},
       {"-G", "1234\n", fault::none, 0, k_gpio_done + k_renamed, "", 2},
       {"-G", "", fault::none, 0, k_gpio + "\nERROR, no more input, nothing written\n" + k_kept, "", 0},
       {"-L", "5\n", fault::read, 0xFF000, k_lldp_done, k_fail + "read image at 0xff000: injected fault\n" + k_partly, 1},
       {"-0", "", fault::write, 0xFF010, "\n", k_fail + "write image at 0xff010: injected fault\n" + k_partly, 4},
       {"-N", "1\n", fault::read, 0xFD400, k_ports + k_kept, k_fail + "read image at 0xfd400: injected fault\n", 0},
+      {"-N", "1\n", fault::short_io, 0xFD400, k_ports + k_kept, k_fail + "read image at 0xfd400: unexpected end of file\n", 0},
       {"-N", "1\n", fault::write, 0x0, k_ports + "\n", k_fail + "write image at 0x0: injected fault\n" + k_partly, 0},
       // The sums are signed, the read-back's first.
       {"-N", "1\n", fault::corrupt, 0x0, k_ports + "\nConfiguration checksum error, please try again, -1807109075, -1807109076\n" + k_renamed, "", 1},
@@ -51,14 +54,26 @@ TEST(Faults, AreReportedOnceAndNeverCalledSuccess) {
     if (r.kind == fault::read) g_image.fail_read_at = r.at;
     if (r.kind == fault::write) g_image.fail_write_at = r.at;
     if (r.kind == fault::corrupt) g_image.corrupt_write_at = r.at;
+    if (r.kind == fault::short_io) g_image.short_at = r.at;
+    g_image.fail_sync = r.kind == fault::sync;
     g_image.fail_close = r.kind == fault::close;
     const inproc_run run = run_inproc({"-F", "x/b.img", r.option}, r.input);
     EXPECT_EQ(run.out, r.out);
     EXPECT_EQ(run.err, r.err);
     EXPECT_EQ(g_image.writes.size(), r.writes);
     // A changed image, even one whose write failed, is flushed to the disk before it is closed.
-    EXPECT_EQ(g_image.synced, r.writes > 0 || r.kind == fault::write);
+    EXPECT_EQ(g_image.synced, r.writes > 0 || r.err.find("write image") != std::string::npos);
   }
+}
+
+// On a terminal, or with 2>&1, an error comes after what was printed before it.
+TEST(Faults, ErrorsComeAfterWhatWasPrintedBefore) {
+  g_image = mem_image{};
+  ASSERT_TRUE(testimg::build("", &g_image.bytes));
+  g_image.fail_read_at = 0xFF000;
+  const inproc_run run = run_inproc({"-F", "x/b.img", "-L"}, "5\n");
+  EXPECT_EQ(run.both, k_lldp_done.substr(0, k_lldp_done.size() - 1) + k_fail +
+                          "read image at 0xff000: injected fault\n" + k_partly + "\n");
 }
 
 // The words reach the disk before the image is closed and renamed, and the

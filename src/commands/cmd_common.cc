@@ -4,7 +4,7 @@
 
 namespace cmd {
 
-bool refuse_family(std::uint8_t family, const char* message) {
+bool refuse_family(board::family family, const char* message) {
   if (g_cfg.chip_family != family) return false;
   con_printf("%s\n", message);
   return true;

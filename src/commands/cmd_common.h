@@ -28,6 +28,6 @@ constexpr const char* k_not_supported = "ERROR, the img not support this option"
 
 // When the image is of `family`, prints `message` as one line and returns
 // true: the command is refused.
-bool refuse_family(std::uint8_t family, const char* message = k_not_supported);
+bool refuse_family(board::family family, const char* message = k_not_supported);
 
 }  // namespace cmd

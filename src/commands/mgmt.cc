@@ -57,7 +57,7 @@ std::optional<std::int32_t> ask_disable_addr() {
 }  // namespace
 
 void gpio_oem_cfg(img_stream& stream) {
-  if (cmd::refuse_family(board::k_family_zt)) return;
+  if (cmd::refuse_family(board::family::zt)) return;
   const auto entry = prompt::ask_value("Please input config val of GPIO :", prompt::radix::hex);
   if (!entry) return;
   const std::uint32_t gpio = static_cast<std::uint32_t>(*entry) & cmd::k_low16;
@@ -68,7 +68,7 @@ void gpio_oem_cfg(img_stream& stream) {
 }
 
 void smbus_arp_cfg(img_stream& stream) {
-  const bool qm = g_cfg.chip_family == board::k_family_qm;
+  const bool qm = g_cfg.chip_family == board::family::qm;
   const std::uint32_t offset = qm ? oem::k_qm_smbus_arp : oem::k_zt_smbus_arp;
   const std::uint32_t enable_bit = qm ? oem::k_en_qm_smbus_arp : oem::k_en_zt_smbus_arp;
   const auto choice = prompt::ask_value(
@@ -109,7 +109,7 @@ void lldp_tx_cfg(img_stream& stream) {
 }
 
 void wol_wake_io_cfg(img_stream& stream) {
-  if (cmd::refuse_family(board::k_family_zt)) return;
+  if (cmd::refuse_family(board::family::zt)) return;
   if (g_cfg.wol_support == 0) {
     con_printf("ERROR, the img not support WOL\n");
     return;

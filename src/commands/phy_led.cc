@@ -55,7 +55,7 @@ void inner_led_cfg(img_stream& stream) {
 }
 
 void yt8521s_oem_cfg(img_stream& stream) {
-  if (cmd::refuse_family(board::k_family_zt)) return;
+  if (cmd::refuse_family(board::family::zt)) return;
   if (g_cfg.phy_type != 'Y') {
     con_printf("Current phy type %c, not YT Phy\n", g_cfg.phy_type);
     return;
@@ -74,7 +74,7 @@ void yt8521s_oem_cfg(img_stream& stream) {
 }
 
 void mv1512_oem_cfg(img_stream& stream) {
-  if (cmd::refuse_family(board::k_family_zt)) return;
+  if (cmd::refuse_family(board::family::zt)) return;
   const char t = g_cfg.phy_type;
   if (t != 'F' && t != 'C' && t != 'M') {
     con_printf("Current phy type %c, not MV Phy\n", t);
@@ -92,7 +92,7 @@ void mv1512_oem_cfg(img_stream& stream) {
 }
 
 void ext_phy_oem_cfg(img_stream& stream) {
-  if (cmd::refuse_family(board::k_family_zt)) return;
+  if (cmd::refuse_family(board::family::zt)) return;
   if (g_cfg.phy_type != 'E') {
     con_printf("Current phy type %c, not EXT Phy ID\n", g_cfg.phy_type);
     return;
@@ -120,7 +120,7 @@ void ext_phy_oem_cfg(img_stream& stream) {
 }
 
 void mv_88x3310phy_led_cfg(img_stream& stream) {
-  if (cmd::refuse_family(board::k_family_qm)) return;
+  if (cmd::refuse_family(board::family::qm)) return;
   if (g_cfg.phy_type != 'E') {
     con_printf("Current phy type %c, not Marvell Phy\n", g_cfg.phy_type);
     return;

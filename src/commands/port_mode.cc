@@ -35,7 +35,7 @@ std::optional<std::uint8_t> drv_port_byte(std::int32_t entry) {
 }
 
 void mv_phy_mode_cfg(img_stream& stream) {
-  if (cmd::refuse_family(board::k_family_zt)) return;
+  if (cmd::refuse_family(board::family::zt)) return;
   if (g_cfg.phy_type != 'M') {
     con_printf("Current phy type %c, not MV Phy(0x52)\n", g_cfg.phy_type);
     return;
@@ -95,7 +95,7 @@ std::optional<std::uint32_t> ask_port_modes(int ports) {
 }  // namespace
 
 void set_port_mode_for_drv(img_stream& stream) {
-  if (cmd::refuse_family(board::k_family_zt, "ERROR, ZT img not support this option")) return;
+  if (cmd::refuse_family(board::family::zt, "ERROR, ZT img not support this option")) return;
   if (g_cfg.phy_type != 'A') {
     con_printf("Current phy type %c != %c, not support\n", g_cfg.phy_type, 'A');
     return;

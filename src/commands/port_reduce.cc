@@ -25,7 +25,7 @@ std::uint32_t sum_of(const std::array<std::uint32_t, ports::k_block_words>& bloc
 }  // namespace
 
 void network_port_disable(img_stream& stream) {
-  if (cmd::refuse_family(board::k_family_zt)) return;
+  if (cmd::refuse_family(board::family::zt)) return;
   const int max_ports = g_cfg.max_port_num;
   con_printf("current port num : %d, max port num : %d\n", g_cfg.cur_port_num, max_ports);
   if (max_ports < 1 || max_ports > ports::k_max_variant_ports) {

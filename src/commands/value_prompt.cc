@@ -9,13 +9,13 @@ bool is_blank(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-int digit_value(int c, radix r) {
+std::optional<int> digit_value(int c, radix r) {
   if (c >= '0' && c <= '9') return c - '0';
   if (r == radix::hex) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   }
-  return -1;
+  return std::nullopt;
 }
 
 // The first character of an answer. Whatever the tool has printed, the
@@ -29,18 +29,12 @@ int first_char(std::FILE* in) {
 constexpr std::uint64_t k_max_magnitude = 0xFFFFFFFFULL;
 constexpr std::uint64_t k_max_negative_magnitude = 0x80000000ULL;
 
-// Consumes a 0x prefix if one follows a leading zero and leaves in *c the
-// character after it. Returns true when a leading zero was seen: it counts as
-// a digit, so that "0x" alone reads as 0.
-bool skip_hex_prefix(std::FILE* in, int* c) {
-  if (*c != '0') return false;
+// Drops the x of a 0x prefix when `c`, the character just read, is its 0.
+// The 0 is then read as a digit, so that "0x" alone reads as 0.
+void skip_hex_x(std::FILE* in, int c) {
+  if (c != '0') return;
   const int next = std::fgetc(in);
-  if (next != 'x' && next != 'X') {
-    if (next != EOF) std::ungetc(next, in);
-    return true;
-  }
-  *c = std::fgetc(in);
-  return true;
+  if (next != 'x' && next != 'X') std::ungetc(next, in);  // nothing for EOF
 }
 
 }  // namespace
@@ -55,14 +49,15 @@ read_result read_number(std::FILE* in, radix r) {
     negative = c == '-';
     c = std::fgetc(in);
   }
-  bool any_digit = r == radix::hex && skip_hex_prefix(in, &c);
+  if (r == radix::hex) skip_hex_x(in, c);
   const std::uint64_t base = r == radix::hex ? 16 : 10;
+  bool any_digit = false;
   std::uint64_t magnitude = 0;
   bool too_large = false;
-  for (int d = digit_value(c, r); d >= 0; d = digit_value(c, r)) {
+  for (std::optional<int> d = digit_value(c, r); d; d = digit_value(c, r)) {
     any_digit = true;
     if (!too_large) {
-      magnitude = magnitude * base + static_cast<std::uint64_t>(d);
+      magnitude = magnitude * base + static_cast<std::uint64_t>(*d);
       too_large = magnitude > k_max_magnitude;
     }
     c = std::fgetc(in);
@@ -107,7 +102,7 @@ int read_answer_char(std::FILE* in) {
   if (c == EOF || c == '\n') return c;
   if (c == '\r') {
     const int next = std::fgetc(in);
-    if (next != '\n' && next != EOF) std::ungetc(next, in);
+    if (next != '\n') std::ungetc(next, in);  // nothing for EOF
     return '\n';
   }
   clear_flush(in);

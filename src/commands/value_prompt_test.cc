@@ -25,7 +25,7 @@ TEST(ReadNumber, EdgeValues) {
   // clang-format off
   const char* const hex[][2] = {
       {"0XaF", "=175|"}, {" \n\t\r\v\f 7 8", "=7| 8"}, {"+5", "=5|"}, {"-0x10", "=-16|"},
-      {"0x\n", "=0|\n"}, {"0xg", "=0|g"}, {"12g4", "=18|g4"}, {"7fffffff", "=2147483647|"},
+      {"0x\n", "=0|\n"}, {"0xg", "=0|g"}, {"010", "=16|"}, {"1x5", "=1|x5"}, {"12g4", "=18|g4"}, {"7fffffff", "=2147483647|"},
       {"00000000ffffffff", "=-1|"}, {"-80000000", "=-2147483648|"}, {"-80000001", "big|"},
       {"-ffffffff", "big|"}, {"123456789abcdef0123 1", "big| 1"}, {"- 5", "none| 5"},
       {"+", "none|"}, {"", "end|"}, {" \n\r\n", "end|"}};
@@ -40,9 +40,9 @@ TEST(ReadNumber, EdgeValues) {
 
 // A bare line end answers the question by itself and leaves the next line.
 TEST(AnswerChar, TakesOneLine) {
-  std::string text = "yes\n\nn\r\n\r\nq";
+  std::string text = "yes\n\nn\r\n\r\n\rq";
   std::FILE* in = fmemopen(text.data(), text.size(), "r");
-  for (const int want : std::initializer_list<int>{'y', '\n', 'n', '\n', 'q', EOF, EOF}) {
+  for (const int want : std::initializer_list<int>{'y', '\n', 'n', '\n', '\n', 'q', EOF, EOF}) {
     EXPECT_EQ(prompt::read_answer_char(in), want);
   }
   EXPECT_EQ(std::fclose(in), 0);

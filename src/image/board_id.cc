@@ -1,5 +1,7 @@
 #include "image/board_id.h"
 
+#include <algorithm>
+
 #include "base/console.h"
 #include "image/oem_area.h"
 
@@ -99,13 +101,13 @@ char zt_load_oem_phy(std::uint32_t sub_sys_id) {
   return letter;
 }
 
-void check_chip_type(std::uint32_t sub_sys_id, std::uint8_t* family_out, char* phy_type_out) {
+void check_chip_type(std::uint32_t sub_sys_id, board::family* family_out, char* phy_type_out) {
   const std::uint16_t dev = board::device_id(sub_sys_id);
   if (dev == board::k_zt_device_a || dev == board::k_zt_device_b) {
-    *family_out = board::k_family_zt;
+    *family_out = board::family::zt;
     *phy_type_out = zt_load_oem_phy(sub_sys_id);
   } else {
-    *family_out = board::k_family_qm;
+    *family_out = board::family::qm;
     *phy_type_out = qm_load_oem_phy(sub_sys_id);
   }
 }
@@ -123,7 +125,9 @@ void fw_load_config(sys_ctrl_t* record, std::uint32_t sub_sys_id, std::uint32_t 
   if (record->max_port_num == 0 || record->max_port_num > 4) {
     con_printf("sid port num %d unsupport\n", record->max_port_num);
   }
-  std::uint8_t cur = fw_get_valid_port(port_mask);
-  if (cur >= record->max_port_num || cur == 0) cur = record->max_port_num;
-  record->cur_port_num = cur;
+  // The ports in use, never more than the board has; a mask not recognised
+  // counts as all of them.
+  const std::uint8_t in_use = fw_get_valid_port(port_mask);
+  record->cur_port_num =
+      in_use == 0 ? record->max_port_num : std::min(in_use, record->max_port_num);
 }

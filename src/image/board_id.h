@@ -6,8 +6,13 @@
 
 #include "image/img_io.h"
 
+namespace board {
+// Chip family of an image.
+enum class family : std::uint8_t { qm, zt };
+}  // namespace board
+
 struct sys_ctrl_t {
-  std::uint8_t chip_family;   // 0 QM, 1 ZT
+  board::family chip_family;
   std::uint8_t max_port_num;  // board's port count (sub-system ID bits 0-2)
   std::uint8_t cur_port_num;  // ports in use
   char phy_type;              // PHY type letter
@@ -17,9 +22,6 @@ struct sys_ctrl_t {
 extern sys_ctrl_t g_cfg;
 
 namespace board {
-
-constexpr std::uint8_t k_family_qm = 0;
-constexpr std::uint8_t k_family_zt = 1;
 
 constexpr std::uint32_t k_sub_sys_id = 0xFFFDC;  // sub-system ID word
 constexpr std::uint32_t k_port_mask = 0x16C;     // port mask word, in the active header block
@@ -45,7 +47,7 @@ char zt_phy_letter(std::uint8_t phy_id, bool* unknown);
 
 // Identification works on the identity words as the run read them, each once:
 // the sub-system ID word and the port mask (low 4 bits of its word).
-void check_chip_type(std::uint32_t sub_sys_id, std::uint8_t* family_out, char* phy_type_out);
+void check_chip_type(std::uint32_t sub_sys_id, board::family* family_out, char* phy_type_out);
 char qm_load_oem_phy(std::uint32_t sub_sys_id);
 char zt_load_oem_phy(std::uint32_t sub_sys_id);
 void fw_load_config(sys_ctrl_t* record, std::uint32_t sub_sys_id, std::uint32_t port_mask);

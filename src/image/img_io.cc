@@ -1,5 +1,6 @@
 #include "image/img_io.h"
 
+#include <iterator>
 #include <vector>
 
 #include "base/console.h"
@@ -7,8 +8,16 @@
 
 bool g_file_modified = false;
 
+namespace {
+
+// An image word is little-endian: its bytes, lowest first, hold these bits.
+constexpr unsigned k_byte_shifts[] = {0, 8, 16, 24};
+constexpr std::size_t k_word_bytes = std::size(k_byte_shifts);
+
+}  // namespace
+
 file_img_stream::~file_img_stream() {
-  if (fd_ >= 0) plat::close_fd(fd_);
+  if (open_) plat::close_fd(fd_);
 }
 
 bool file_img_stream::read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) {
@@ -32,12 +41,12 @@ bool file_img_stream::close(bool sync) {
     error_ = plat::last_error_text();
     ok = false;
   }
-  fd_ = -1;
+  open_ = false;
   return ok;
 }
 
 bool rd_words(img_stream& stream, std::uint32_t offset, std::uint32_t* out, std::size_t count) {
-  std::vector<std::uint8_t> b(4 * count);
+  std::vector<std::uint8_t> b(k_word_bytes * count);
   if (!stream.read_at(offset, b.data(), b.size())) {
     if (!stream.failed()) {
       con_errorf("[ERROR] Fail to read image at 0x%x: %s\n", offset, stream.error_text().c_str());
@@ -45,10 +54,11 @@ bool rd_words(img_stream& stream, std::uint32_t offset, std::uint32_t* out, std:
     stream.mark_failed();
     return false;
   }
+  const std::uint8_t* byte = b.data();
   for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t* w = &b[4 * i];
-    out[i] = static_cast<std::uint32_t>(w[0]) | static_cast<std::uint32_t>(w[1]) << 8 |
-             static_cast<std::uint32_t>(w[2]) << 16 | static_cast<std::uint32_t>(w[3]) << 24;
+    std::uint32_t w = 0;
+    for (const unsigned shift : k_byte_shifts) w |= static_cast<std::uint32_t>(*byte++) << shift;
+    out[i] = w;
   }
   return true;
 }
@@ -57,9 +67,10 @@ bool wt_words(img_stream& stream, std::uint32_t offset, const std::uint32_t* wor
               std::size_t count) {
   g_file_modified = true;
   if (stream.failed()) return false;
-  std::vector<std::uint8_t> b(4 * count);
-  for (std::size_t i = 0; i < 4 * count; ++i) {
-    b[i] = static_cast<std::uint8_t>(words[i / 4] >> (8 * (i % 4)));
+  std::vector<std::uint8_t> b;
+  for (std::size_t i = 0; i < count; ++i) {
+    for (const unsigned shift : k_byte_shifts)
+      b.push_back(static_cast<std::uint8_t>(words[i] >> shift));
   }
   if (!stream.write_at(offset, b.data(), b.size())) {
     con_errorf("[ERROR] Fail to write image at 0x%x: %s\n", offset, stream.error_text().c_str());

@@ -47,6 +47,7 @@ class file_img_stream : public img_stream {
 
  private:
   int fd_;
+  bool open_ = true;
   std::string error_;
 };
 

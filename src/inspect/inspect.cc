@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::uint32_t k_listed_oem_last = 0xFF024;
+constexpr std::uint32_t k_listed_oem_words = 10;  // 0xFF000 to 0xFF024
 constexpr std::uint32_t k_word = 4;
 
 void show_word(img_stream& stream, std::uint32_t offset) {
@@ -19,9 +19,8 @@ void show_word(img_stream& stream, std::uint32_t offset) {
 
 void show_cfg_simple(img_stream& stream) {
   con_printf("\nConfiguration List:\n");
-  for (std::uint32_t off = oem::k_header; off <= k_listed_oem_last; off += k_word) {
-    show_word(stream, off);
-  }
+  for (std::uint32_t i = 0; i < k_listed_oem_words; ++i)
+    show_word(stream, oem::k_header + i * k_word);
   show_word(stream, oem::k_lldp_tx);
   show_word(stream, board::k_port_mask);
 }
