@@ -16,8 +16,8 @@ enum class open_status { ok, cannot_open, not_regular };
 
 struct open_result {
   open_status status = open_status::cannot_open;
-  int fd = -1;
-  std::uint64_t size = 0;  // file size, valid when status is ok
+  int fd{};              // the open descriptor, valid when status is ok
+  std::uint64_t size{};  // file size, valid when status is ok
 };
 
 // Opens an existing file for reading and writing; never creates or truncates.

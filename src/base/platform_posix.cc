@@ -1,4 +1,6 @@
 // The POSIX side of the platform seam.
+#include "base/platform_posix.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -70,8 +72,11 @@ int rename_noreplace_syscall(const char* from, const char* to) {
 
 }  // namespace
 
-bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
-  if (rename_noreplace_syscall(from.c_str(), to.c_str()) == 0) return true;
+namespace posix {
+
+bool rename_no_replace_with(rename2_fn rename2, const std::string& from, const std::string& to,
+                            std::string* why) {
+  if (rename2(from.c_str(), to.c_str()) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
     *why = std::strerror(errno);
     return false;
@@ -85,15 +90,28 @@ bool rename_no_replace(const std::string& from, const std::string& to, std::stri
   return true;
 }
 
+}  // namespace posix
+
+bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
+  return posix::rename_no_replace_with(rename_noreplace_syscall, from, to, why);
+}
+
 // A rename lasts once the folder that holds the file has reached the disk.
 bool sync_folder_of(const std::string& path, std::string* why) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const bool ok = fd >= 0 && ::fsync(fd) == 0;
-  if (!ok) *why = std::strerror(errno);
-  if (fd >= 0) ::close(fd);
-  return ok;
+  if (fd < 0) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  if (::fsync(fd) != 0) {
+    *why = std::strerror(errno);
+    ::close(fd);
+    return false;
+  }
+  ::close(fd);
+  return true;
 }
 
 void local_month_day(int* month, int* day) {
