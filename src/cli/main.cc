@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,8 +10,9 @@ namespace {
 
 int run_with(const std::vector<std::string>& args) {
   plat::set_binary_console();
-  std::vector<const char*> argv;
-  for (const std::string& a : args) argv.push_back(a.c_str());
+  std::vector<const char*> argv(args.size());
+  std::transform(args.begin(), args.end(), argv.begin(),
+                 [](const std::string& a) { return a.c_str(); });
   return run_tool(static_cast<int>(argv.size()), argv.data());
 }
 
@@ -21,6 +23,7 @@ int run_with(const std::vector<std::string>& args) {
 // of a path is lost to the ANSI code page.
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> args;
+  args.reserve(static_cast<std::size_t>(argc));
   for (int i = 0; i < argc; ++i) {
     const std::wstring arg = argv[i];
     args.push_back(text::utf8_from_utf16({arg.begin(), arg.end()}));
