@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,20 +32,14 @@ extern mem_image g_image;
 struct inproc_run {
   std::string out, err;
   std::string both;  // the two as a terminal shows them
-  // Each time the tool waited for console input, the last line of what it
-  // had put out by then: its prompt.
+  // Each time the tool took a character of console input, the last line of
+  // what it had put out by then: the prompt of its answer.
   std::vector<std::string> waits;
 };
 
 // Runs the tool with `args` (after the program name) and `input` on the
-// console, which gives one line at a time, as a terminal does. Output beyond
+// console, which gives one character at a time. Output beyond
 // `output_limit` bytes means that a prompt loops without reading: the process
 // aborts with the output's tail.
 inproc_run run_inproc(const std::vector<std::string>& args, const std::string& input,
                       std::size_t output_limit = 1 << 20);
-
-// What `body` printed on the console's output and error streams.
-struct console_text {
-  std::string out, err;
-};
-console_text capture_console(const std::function<void()>& body);

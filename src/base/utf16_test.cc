@@ -6,9 +6,8 @@ namespace {
 
 TEST(Utf16, EveryNameSurvivesTheRoundTrip) {
   const std::pair<std::string, std::u16string> rows[] = {
-      {"board.img", u"board.img"},
-      {"\xC3\xA9\xE6\xB5\x8B/\xE6\x9D\xBF.img", u"\u00E9\u6D4B/\u677F.img"},
-      {"\xF0\x9F\x98\x80", u"\U0001F600"},
+      {"\xC3\xA9\xE6\xB5\x8B/\xE6\x9D\xBF\xF0\x9F\x98\x80.img",
+       u"\u00E9\u6D4B/\u677F\U0001F600.img"},
       // The first and last code point of each length, and those beside the surrogates.
       {"\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80", u"\u007F\u0080\u07FF\u0800"},
       {"\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF", u"\uD7FF\uE000\uFFFF"},
@@ -17,7 +16,6 @@ TEST(Utf16, EveryNameSurvivesTheRoundTrip) {
       {"\xED\xA0\x80x\xED\xBF\xBF", {0xD800, u'x', 0xDFFF}},
       {"\xED\xB0\x80\xED\xB0\x80\xED\xAF\xBF\xEE\x80\x80", {0xDC00, 0xDC00, 0xDBFF, 0xE000}},
       {"a\xED\xAF\xBF", {u'a', 0xDBFF}},
-      {"\xEF\xBF\xBD", u"\uFFFD"},
   };
   for (const auto& [utf8, utf16] : rows) {
     EXPECT_EQ(text::utf16_from_utf8(utf8), utf16) << utf8;
