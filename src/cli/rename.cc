@@ -1,7 +1,6 @@
 #include "cli/rename.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "base/console.h"
 #include "base/platform.h"
@@ -10,9 +9,10 @@
 namespace oem_name {
 
 std::string date_tag(int month, int day) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "_%02d%02d", month, day);
-  return buf;
+  const auto two_digits = [](int v) {
+    return std::string{static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
+  };
+  return "_" + two_digits(month) + two_digits(day);
 }
 
 namespace {
