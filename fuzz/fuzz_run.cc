@@ -35,20 +35,19 @@ const char* const k_early_refusals[] = {
     "ERROR, the img not support WOL\n", "Current phy type ", "ERROR, port num "};
 
 // Per option: the words it may write besides the header, first to last (the
-// recovery also 0xF1000), its enable bit and the bits its words may hold.
+// recovery also 0xF1000), and its enable bit. The values written are pinned by
+// the end-to-end cases, bit by bit.
 struct rule {
   char letter;
-  std::uint32_t first, last, bit, bits;
+  std::uint32_t first, last, bit;
 };
 // clang-format off
 constexpr rule k_rules[] = {
-    {'I', 0xFF008, 0xFF008, 0x20000, 0xFFFFFF},  {'Y', 0xFF008, 0xFF00C, 0x20000, ~0U},
-    {'M', 0xFF008, 0xFF008, 0x20000, 0x1CF00FF}, {'E', 0xFF008, 0xFF008, 0x20000, 0x7FFFFFFF},
-    {'P', 0xFF010, 0xFF010, 0x100000, 0x7FFFFFFF}, {'X', 0xFF014, 0xFF018, 0x200000, ~0U},
-    {'G', 0xFF004, 0xFF004, 0x10000, 0xFFFF},    {'S', 0xFF014, 0xFF014, 0x200000, 0x7F000F},
-    {'L', 0xF1000, 0xF1000, 0x800000, 0xF},      {'W', 0xFF018, 0xFF018, 0x400000, 0xFFFF},
-    {'N', 0x000, 0x3FC, 0, ~0U}, {'D', 0xFF020, 0xFF020, 0, ~0U}, {'C', 1, 0, 0, 0},
-    {'0', 0xFF000, 0xFF028, 0, ~0U}};
+    {'I', 0xFF008, 0xFF008, 0x20000}, {'Y', 0xFF008, 0xFF00C, 0x20000}, {'M', 0xFF008, 0xFF008, 0x20000},
+    {'E', 0xFF008, 0xFF008, 0x20000}, {'P', 0xFF010, 0xFF010, 0x100000}, {'S', 0xFF014, 0xFF014, 0x200000},
+    {'X', 0xFF014, 0xFF018, 0x200000}, {'W', 0xFF018, 0xFF018, 0x400000}, {'G', 0xFF004, 0xFF004, 0x10000},
+    {'L', 0xF1000, 0xF1000, 0x800000}, {'N', 0x000, 0x3FC, 0}, {'D', 0xFF020, 0xFF020, 0}, {'C', 1, 0, 0},
+    {'0', 0xFF000, 0xFF028, 0}};
 // clang-format on
 
 std::string g_shown;  // the case and its output, for a report
@@ -59,46 +58,21 @@ void expect(bool holds, const char* what) {
   std::abort();
 }
 
-bool known_word(std::uint32_t off) {
-  return off % 4 == 0 && (off == 0xFFFDC || off == 0xF1000 || (off >= k_header && off <= 0xFF028) ||
-                          off < k_block || (off >= k_variants && off < k_variants + 4 * k_block));
-}
-
-// Whether `w`, written by the option of `r`, holds a value that its fields allow.
-bool fits(const rule& r, std::uint32_t w, unsigned ports) {
-  const std::uint32_t addr = w >> 16;
-  const std::uint32_t code = w & 0xF;
-  bool ok = (w & ~r.bits) == 0;
-  if (r.letter == 'W') ok = ok && w != 0;
-  if (r.letter == '0') ok = w == ~0U;
-  if (r.letter == 'S')
-    ok = ok && addr >= 8 && addr <= 0x77 && (code == 0xE || (code == 0xF && addr == 0x49));
-  for (unsigned i = 0; r.letter == 'D' && i < 4; ++i) {
-    const std::uint32_t b = w >> (8 * i) & 0xFF;
-    ok = ok && (i >= ports ? b == 0 : (b & 0xA1) == 0x80 && __builtin_popcount(b & 0x1E) == 1);
-  }
-  return ok;
-}
-
 void check(char letter, const inproc_run& o, const std::vector<std::uint8_t>& before) {
   const mem_image& img = g_image;
-  // An opened image is read at once, for its identity words.
-  const bool opened = !img.reads.empty();
+  // Only an option opens the image.
+  const bool opened = !img.log.empty();
   expect(opened == (letter != 0 && letter != 'Q'), "option and image opening disagree");
   if (!opened) return expect(o.waits.empty(), "a run without an image read the console");
   rule r = *std::find_if(std::begin(k_rules), std::end(k_rules),
                          [letter](const rule& x) { return x.letter == letter; });
   if (letter == 'S' && g_cfg.chip_family != board::family::qm)
     r.first = r.last = 0xFF010, r.bit = 0x100000;
-  for (const std::uint32_t off : img.reads) expect(known_word(off), "read of an unknown word");
   for (const std::uint32_t off : img.writes) {
     const bool header = off == k_header && (r.bit != 0 || letter == '0');
     expect((off >= r.first && off <= r.last && off % 4 == 0) || header ||
                (letter == '0' && off == 0xF1000),
            "write outside the option's words");
-    expect(
-        (header && letter != '0') || fits(r, testimg::word_at(img.bytes, off), g_cfg.cur_port_num),
-        "written value out of its fields");
   }
   const auto said = [&o](const char* text) { return o.out.find(text) != std::string::npos; };
   const bool early = std::any_of(std::begin(k_early_refusals), std::end(k_early_refusals), said);
@@ -113,7 +87,8 @@ void check(char letter, const inproc_run& o, const std::vector<std::uint8_t>& be
   const bool says_unchanged = said("[WARN] File has not been modified.\n");
   expect(!says_unchanged || img.writes.empty(), "a run that wrote says the file is unchanged");
   expect(says_unchanged || img.failures > 0 || !img.writes.empty(), "unchanged run not told");
-  expect(img.writes.empty() || img.synced, "a written image was closed without sync");
+  expect(img.writes.empty() || img.log.find("sync\n") != std::string::npos,
+         "a written image was closed without sync");
   expect(!img.wrote_after_failure, "a word was written after a failed read or write");
 
   const std::uint32_t was = testimg::word_at(before, k_header);
@@ -125,13 +100,6 @@ void check(char letter, const inproc_run& o, const std::vector<std::uint8_t>& be
   if (refused || ended || img.failures > 0 || letter == 'C') return;
   expect(!img.writes.empty() && (letter != '0' || img.writes.size() == 12), "words missed");
   expect(r.bit == 0 || ((now & 0xFFFF) == 0x55AA && (now & r.bit) != 0), "enable bit missed");
-  if (letter != 'N') return;
-  const unsigned left = g_cfg.cur_port_num;
-  expect(left >= 1 && left <= 4 && left <= g_cfg.max_port_num, "an impossible port count");
-  const std::uint32_t from = k_variants + (4 - left) * k_block;
-  expect(testimg::word_at(before, from) == 0x5AA51000, "a block without magic was copied");
-  expect(std::memcmp(img.bytes.data(), before.data() + from, k_block) == 0,
-         "the active block differs from the port-variant block");
 }
 
 }  // namespace

@@ -17,7 +17,6 @@ open_result open_for_update(const std::string& path) {
 
 long pread_at(int /*fd*/, void* buf, std::size_t n, std::uint64_t off) {
   mem_image& m = g_image;
-  m.reads.push_back(static_cast<std::uint32_t>(off));
   if (m.fail_read_at == off || off + n > m.bytes.size()) return ++m.failures, -1;
   if (m.short_at == off) return ++m.failures, 0;
   std::memcpy(buf, m.bytes.data() + off, n);
@@ -35,9 +34,7 @@ long pwrite_at(int /*fd*/, const void* buf, std::size_t n, std::uint64_t off) {
   return static_cast<long>(n);
 }
 
-bool sync_fd(int /*fd*/) {
-  return g_image.log += "sync\n", g_image.synced = true, !g_image.fail_sync;
-}
+bool sync_fd(int /*fd*/) { return g_image.log += "sync\n", !g_image.fail_sync; }
 bool close_fd(int /*fd*/) { return g_image.log += "close\n", !g_image.fail_close; }
 std::string last_error_text() { return "injected fault"; }
 

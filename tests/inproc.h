@@ -20,12 +20,10 @@ struct mem_image {
   bool fail_close = false;
   bool fail_folder_sync = false;
 
-  std::vector<std::uint32_t> reads;   // offsets asked for, failed ones included
   std::vector<std::uint32_t> writes;  // offsets written
   int failures = 0;                   // reads and writes that failed
   bool wrote_after_failure = false;   // a write was tried after a failed access
-  bool synced = false;
-  std::string log;  // open, sync, close, rename and folder sync, as they came
+  std::string log;                    // open, sync, close, rename and folder sync, as they came
 };
 extern mem_image g_image;
 
