@@ -101,17 +101,10 @@ bool sync_folder_of(const std::string& path, std::string* why) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    *why = std::strerror(errno);
-    return false;
-  }
-  if (::fsync(fd) != 0) {
-    *why = std::strerror(errno);
-    ::close(fd);
-    return false;
-  }
-  ::close(fd);
-  return true;
+  const bool ok = fd >= 0 && ::fsync(fd) == 0;
+  if (!ok) *why = std::strerror(errno);
+  if (fd >= 0) ::close(fd);
+  return ok;
 }
 
 void local_month_day(int* month, int* day) {

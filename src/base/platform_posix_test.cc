@@ -25,15 +25,23 @@ void scratch_holds(std::initializer_list<std::pair<const char*, const char*>> fi
   for (const auto& [name, text] : files) std::ofstream(k_dir / name) << text;
 }
 
-// The standard error stream closed at the start leaves descriptor 2 free;
-// the image never takes it. (The end-to-end rows close the other two.)
+// Runs `f` with the standard stream `fd` closed, as the tool may be started;
+// the stream's descriptor is then the lowest free one.
+template <class F>
+void with_closed(int fd, F f) {
+  const int saved = dup(fd);
+  close(fd);
+  f();
+  dup2(saved, fd);
+  close(saved);
+}
+
+// The image never takes a closed standard stream's descriptor. (The
+// end-to-end rows close standard input and output.)
 TEST(Platform, ImageNeverTakesAClosedStandardStream) {
   scratch_holds({{"board.img", "image"}});
-  const int saved = dup(STDERR_FILENO);
-  close(STDERR_FILENO);
-  const plat::open_result r = plat::open_for_update(k_dir / "board.img");
-  dup2(saved, STDERR_FILENO);
-  close(saved);
+  plat::open_result r{};
+  with_closed(STDERR_FILENO, [&r] { r = plat::open_for_update(k_dir / "board.img"); });
   EXPECT_EQ(r.status, plat::open_status::ok);
   EXPECT_GT(r.fd, STDERR_FILENO);
   close(r.fd);
@@ -73,16 +81,19 @@ TEST(Platform, RenameWithoutTheFlagNeverReplacesAFile) {
 }
 
 // The folder of a renamed image is flushed; a missing one is named as the
-// reason. No descriptor is left open.
+// reason. No descriptor is left open, not even the one a closed standard
+// input leaves free.
 TEST(Platform, SyncFolderFlushesTheFolderOfThePath) {
   scratch_holds({});
-  const fs::path fds("/proc/self/fd");
-  const auto open_before = std::distance(fs::directory_iterator(fds), {});
+  const auto open_now = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
   std::string why;
-  EXPECT_TRUE(plat::sync_folder_of(k_dir / "a.img", &why));
-  EXPECT_FALSE(plat::sync_folder_of(k_dir / "missing/a.img", &why));
+  with_closed(STDIN_FILENO, [&] {
+    const auto open_before = open_now();
+    EXPECT_TRUE(plat::sync_folder_of(k_dir / "a.img", &why));
+    EXPECT_FALSE(plat::sync_folder_of(k_dir / "missing/a.img", &why));
+    EXPECT_EQ(open_now(), open_before);
+  });
   EXPECT_EQ(why, "No such file or directory");
-  EXPECT_EQ(std::distance(fs::directory_iterator(fds), {}), open_before);
   fs::remove_all(k_dir);
 }
 
