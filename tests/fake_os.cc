@@ -1,5 +1,5 @@
 // The operating system as the tests that run the tool in process see it,
-// behind the platform seam: every path opens g_image at descriptor 3, the
+// behind the platform seam: every path opens g_image at descriptor 3, held by 4, the
 // date is 1 March, and nothing on the disk is touched.
 #include <cstring>
 
@@ -12,7 +12,7 @@ namespace plat {
 
 open_result open_for_update(const std::string& path) {
   g_image.log += "open " + path + "\n";
-  return {open_status::ok, 3, g_image.bytes.size()};
+  return {open_status::ok, 3, 4, g_image.bytes.size()};
 }
 
 long pread_at(int /*fd*/, void* buf, std::size_t n, std::uint64_t off) {
@@ -34,6 +34,7 @@ long pwrite_at(int /*fd*/, const void* buf, std::size_t n, std::uint64_t off) {
   return static_cast<long>(n);
 }
 
+void release_hold(int /*hold*/) { g_image.log += "release\n"; }
 bool sync_fd(int /*fd*/) { return g_image.log += "sync\n", !g_image.fail_sync; }
 bool close_fd(int /*fd*/) { return g_image.log += "close\n", !g_image.fail_close; }
 std::string last_error_text() { return "injected fault"; }

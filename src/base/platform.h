@@ -11,17 +11,24 @@
 
 namespace plat {
 
-// Result of opening an image for update.
-enum class open_status { ok, cannot_open, not_regular };
+// Result of opening an image for update. An image is in use while another
+// run holds it.
+enum class open_status { ok, cannot_open, not_regular, in_use };
 
 struct open_result {
   open_status status = open_status::cannot_open;
   int fd{};              // the open descriptor, valid when status is ok
+  int hold = -1;         // keeps other runs out until released; -1 for none
   std::uint64_t size{};  // file size, valid when status is ok
 };
 
-// Opens an existing file for reading and writing; never creates or truncates.
+// Opens an existing file for reading and writing, held for this run alone;
+// never creates or truncates. The hold outlasts the descriptor, so that it
+// covers the rename after the image is closed.
 open_result open_for_update(const std::string& path);
+
+// Lets other runs have the image again.
+void release_hold(int hold);
 
 // Positional I/O; each returns the number of bytes moved or -1 on error.
 long pread_at(int fd, void* buf, std::size_t n, std::uint64_t off);

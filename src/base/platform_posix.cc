@@ -36,7 +36,11 @@ open_result open_for_update(const std::string& path) {
     r.status = open_status::not_regular;
     return r;
   }
-  r.status = open_status::ok;
+  r.status = posix::hold_image(fd, st, path, &r.hold);
+  if (r.status != open_status::ok) {
+    ::close(fd);
+    return r;
+  }
   r.fd = fd;
   r.size = static_cast<std::uint64_t>(st.st_size);
   return r;
@@ -48,6 +52,10 @@ long pread_at(int fd, void* buf, std::size_t n, std::uint64_t off) {
 
 long pwrite_at(int fd, const void* buf, std::size_t n, std::uint64_t off) {
   return static_cast<long>(::pwrite(fd, buf, n, static_cast<off_t>(off)));
+}
+
+void release_hold(int hold) {
+  if (hold >= 0) ::close(hold);
 }
 
 bool sync_fd(int fd) { return ::fsync(fd) == 0; }
@@ -73,6 +81,26 @@ int rename_noreplace_syscall(const char* from, const char* to) {
 }  // namespace
 
 namespace posix {
+
+open_status hold_image(int fd, const struct stat& opened, const std::string& path, int* hold,
+                       lock_fn lock) {
+  if (lock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK) return open_status::in_use;
+    // A file system without locks (some network shares) leaves the image
+    // unheld, as images were before runs held them.
+    return errno == ENOLCK || errno == EOPNOTSUPP ? open_status::ok : open_status::cannot_open;
+  }
+  // The run that held the image may have renamed it after this run opened
+  // it: the path must still name the file that is now held.
+  struct stat named {};
+  if (::stat(path.c_str(), &named) != 0 || named.st_dev != opened.st_dev ||
+      named.st_ino != opened.st_ino) {
+    return open_status::in_use;
+  }
+  // The lock belongs to the open file, so a second descriptor keeps it.
+  *hold = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  return *hold < 0 ? open_status::cannot_open : open_status::ok;
+}
 
 bool rename_no_replace_with(rename2_fn rename2, const std::string& from, const std::string& to,
                             std::string* why) {

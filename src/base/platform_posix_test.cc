@@ -2,7 +2,9 @@
 // folder of this process.
 #include "base/platform_posix.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path k_dir = fs::temp_directory_path() / ("dorvane_platform_" + std::to_string(getpid()));
+const auto open_now = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
 
 // The scratch folder holding the files given, by name and text, and no other.
 void scratch_holds(std::initializer_list<std::pair<const char*, const char*>> files) {
@@ -36,15 +39,47 @@ void with_closed(int fd, F f) {
   close(saved);
 }
 
-// The image never takes a closed standard stream's descriptor. (The
-// end-to-end rows close standard input and output.)
-TEST(Platform, ImageNeverTakesAClosedStandardStream) {
+int g_fail_with = 0;
+int failing_lock(int /*fd*/, int /*operation*/) { return errno = g_fail_with, -1; }
+
+// One run at a time: an image is refused while another holds it, also once
+// that one has closed its own descriptor, and when it was renamed away before
+// the lock came; a refusal leaves no descriptor open. A file system without
+// locks leaves the image unheld; any other failure to lock is a refusal.
+// Neither the image nor its hold takes a closed standard stream's descriptor
+// (the end-to-end rows close standard input and output).
+TEST(Platform, ImageIsHeldForOneRunAtATime) {
+  using plat::open_status;
   scratch_holds({{"board.img", "image"}});
-  plat::open_result r{};
-  with_closed(STDERR_FILENO, [&r] { r = plat::open_for_update(k_dir / "board.img"); });
-  EXPECT_EQ(r.status, plat::open_status::ok);
-  EXPECT_GT(r.fd, STDERR_FILENO);
-  close(r.fd);
+  const std::string path = k_dir / "board.img";
+  plat::open_result first{};
+  with_closed(STDERR_FILENO, [&] { first = plat::open_for_update(path); });
+  ASSERT_EQ(first.status, open_status::ok);
+  EXPECT_GT(std::min(first.fd, first.hold), STDERR_FILENO);
+  close(first.fd);
+  const auto open_before = open_now();
+  EXPECT_EQ(plat::open_for_update(path).status, open_status::in_use);
+  EXPECT_EQ(open_now(), open_before);
+  const int fd = open(path.c_str(), O_RDWR);
+  struct stat st {};
+  ASSERT_EQ(fstat(fd, &st), 0);
+  fs::rename(path, k_dir / "moved.img");
+  plat::release_hold(first.hold);
+  int hold = -1;
+  EXPECT_EQ(plat::posix::hold_image(fd, st, path, &hold), open_status::in_use);
+  // clang-format off
+  const std::pair<int, open_status> fails[] = {
+      {EWOULDBLOCK, open_status::in_use}, {ENOLCK, open_status::ok},
+      {EOPNOTSUPP, open_status::ok},      {EIO, open_status::cannot_open}};
+  // clang-format on
+  for (const auto& [error, status] : fails) {
+    g_fail_with = error;
+    EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", &hold, failing_lock), status);
+  }
+  EXPECT_EQ(hold, -1);
+  EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", &hold), open_status::ok);
+  close(fd);
+  plat::release_hold(hold);
 }
 
 // The file's text, or "-" when there is none.
@@ -53,7 +88,6 @@ std::string text_of(const char* name) {
   return f ? std::string(std::istreambuf_iterator<char>(f), {}) : "-";
 }
 
-int g_fail_with = 0;
 int failing_rename2(const char* /*from*/, const char* /*to*/) { return errno = g_fail_with, -1; }
 
 // Where the file system does not know the no-replace flag, a link and an
@@ -85,7 +119,6 @@ TEST(Platform, RenameWithoutTheFlagNeverReplacesAFile) {
 // input leaves free.
 TEST(Platform, SyncFolderFlushesTheFolderOfThePath) {
   scratch_holds({});
-  const auto open_now = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
   std::string why;
   with_closed(STDIN_FILENO, [&] {
     const auto open_before = open_now();

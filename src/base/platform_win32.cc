@@ -7,11 +7,11 @@
 #endif
 #include <fcntl.h>
 #include <io.h>
-#include <share.h>
 #include <sys/stat.h>
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -55,6 +55,17 @@ std::string windows_error_text(DWORD code) {
   return text;
 }
 
+// A second handle of the same open file, as a descriptor: the share mode
+// lasts until both are closed. -1 when there is none.
+int second_descriptor(HANDLE file) {
+  const HANDLE self = GetCurrentProcess();
+  HANDLE copy = nullptr;
+  if (DuplicateHandle(self, file, self, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS) == 0) return -1;
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(copy), _O_BINARY);
+  if (fd < 0) CloseHandle(copy);
+  return fd;
+}
+
 }  // namespace
 
 open_result open_for_update(const std::string& path) {
@@ -67,14 +78,28 @@ open_result open_for_update(const std::string& path) {
     r.status = open_status::not_regular;
     return r;
   }
-  int fd = -1;
-  if (_wsopen_s(&fd, name.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
-                _S_IREAD | _S_IWRITE) != 0) {
+  // Other programs may read the image but not write it while this run holds
+  // it; delete sharing lets the run rename it while the hold is open.
+  const HANDLE file =
+      CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == ERROR_SHARING_VIOLATION) r.status = open_status::in_use;
+    return r;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(file);
     return r;
   }
   if (_fstat64(fd, &st) != 0 || !is_regular(st)) {
     _close(fd);
     r.status = open_status::not_regular;
+    return r;
+  }
+  r.hold = second_descriptor(file);
+  if (r.hold < 0) {
+    _close(fd);
     return r;
   }
   r.status = open_status::ok;
@@ -91,6 +116,10 @@ long pread_at(int fd, void* buf, std::size_t n, std::uint64_t off) {
 long pwrite_at(int fd, const void* buf, std::size_t n, std::uint64_t off) {
   if (_lseeki64(fd, static_cast<__int64>(off), SEEK_SET) < 0) return -1;
   return _write(fd, buf, static_cast<unsigned>(n));
+}
+
+void release_hold(int hold) {
+  if (hold >= 0) _close(hold);
 }
 
 bool sync_fd(int fd) { return _commit(fd) == 0; }

@@ -17,10 +17,13 @@ std::unique_ptr<img_stream> open_image_file(const std::string& path) {
     case plat::open_status::not_regular:
       con_printf("[Error] %s is not a regular file!\n", path.c_str());
       return nullptr;
+    case plat::open_status::in_use:
+      con_printf("[Error] %s is in use by another program!\n", path.c_str());
+      return nullptr;
     case plat::open_status::ok:
       break;
   }
-  auto stream = std::make_unique<file_img_stream>(r.fd);
+  auto stream = std::make_unique<file_img_stream>(r.fd, r.hold);
   if (r.size < oem::k_image_size) {
     con_printf("[Error] Image file is too small: %llu bytes, at least %u expected!\n",
                static_cast<unsigned long long>(r.size), static_cast<unsigned>(oem::k_image_size));

@@ -16,7 +16,7 @@ namespace {
 // clang-format off
 enum class fault { read, write, short_io, corrupt, sync, close, folder_sync };
 // The output as a terminal shows it: `before`, the error stream's `err`, `after`; then the
-// words written, and the calls that make a change last, in their order.
+// words written, and the calls that make a change last, in their order, the image held until the end.
 struct fault_row { const char* option; const char* input; fault kind; std::uint32_t at; std::string before, err, after; std::size_t writes; std::string log; };
 
 const std::string k_gpio = "Please input config val of GPIO :";
@@ -27,9 +27,9 @@ const std::string k_kept = "[WARN] File has not been modified.\n\n";
 const std::string k_renamed = "[SUCCESS] File has been modified, renamed to x/b_oem_0301.img\n\n";
 const std::string k_partly = "[ERROR] Image x/b.img may be only partly written; it keeps its name.\n";
 const std::string k_fail = "[ERROR] Fail to ";
-const std::string k_closed = "open x/b.img\nclose\n";
-const std::string k_synced = "open x/b.img\nsync\nclose\n";
-const std::string k_moved = k_synced + "rename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\n";
+const std::string k_closed = "open x/b.img\nclose\nrelease\n";
+const std::string k_synced = "open x/b.img\nsync\nclose\nrelease\n";
+const std::string k_moved = "open x/b.img\nsync\nclose\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\nrelease\n";
 // clang-format on
 
 TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
@@ -68,7 +68,7 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
     EXPECT_EQ(run.err, r.err);
     EXPECT_EQ(g_image.writes.size(), r.writes);
     // A changed image, even one whose write failed, is flushed before it is closed; a whole
-    // one is renamed after, and its folder flushed.
+    // one is renamed after, and its folder flushed; only then do other runs get it.
     EXPECT_EQ(g_image.log, r.log);
   }
 }

@@ -18,6 +18,7 @@ constexpr std::size_t k_word_bytes = std::size(k_byte_shifts);
 
 file_img_stream::~file_img_stream() {
   if (open_) plat::close_fd(fd_);
+  plat::release_hold(hold_);
 }
 
 bool file_img_stream::read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) {

@@ -35,10 +35,12 @@ class img_stream {
   bool failed_ = false;
 };
 
-// The image file on disk, accessed with one positional call per word.
+// The image file on disk, accessed with one positional call per word. The
+// hold that keeps other runs out is released when the stream is destroyed,
+// after the rename that follows close().
 class file_img_stream : public img_stream {
  public:
-  explicit file_img_stream(int fd) : fd_(fd) {}
+  explicit file_img_stream(int fd, int hold = -1) : fd_(fd), hold_(hold) {}
   ~file_img_stream() override;
   bool read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) override;
   bool write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) override;
@@ -47,6 +49,7 @@ class file_img_stream : public img_stream {
 
  private:
   int fd_;
+  int hold_;
   bool open_ = true;
   std::string error_;
 };
