@@ -34,7 +34,7 @@ long pwrite_at(int /*fd*/, const void* buf, std::size_t n, std::uint64_t off) {
   return static_cast<long>(n);
 }
 
-void release_hold(int /*hold*/) { g_image.log += "release\n"; }
+void release_hold(int hold) { g_image.log += "release " + std::to_string(hold) + "\n"; }
 bool sync_fd(int /*fd*/) { return g_image.log += "sync\n", !g_image.fail_sync; }
 bool close_fd(int /*fd*/) { return g_image.log += "close\n", !g_image.fail_close; }
 std::string last_error_text() { return "injected fault"; }

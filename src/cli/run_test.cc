@@ -27,9 +27,9 @@ const std::string k_kept = "[WARN] File has not been modified.\n\n";
 const std::string k_renamed = "[SUCCESS] File has been modified, renamed to x/b_oem_0301.img\n\n";
 const std::string k_partly = "[ERROR] Image x/b.img may be only partly written; it keeps its name.\n";
 const std::string k_fail = "[ERROR] Fail to ";
-const std::string k_closed = "open x/b.img\nclose\nrelease\n";
-const std::string k_synced = "open x/b.img\nsync\nclose\nrelease\n";
-const std::string k_moved = "open x/b.img\nsync\nclose\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\nrelease\n";
+const std::string k_closed = "open x/b.img\nclose\nrelease 4\n";
+const std::string k_synced = "open x/b.img\nsync\nclose\nrelease 4\n";
+const std::string k_moved = "open x/b.img\nsync\nclose\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\nrelease 4\n";
 // clang-format on
 
 TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
