@@ -78,7 +78,7 @@ TEST(Faults, NoWordIsWrittenAfterAFailure) {
   g_image = mem_image{};
   ASSERT_TRUE(testimg::build("", &g_image.bytes));
   g_image.fail_read_at = 0xFF000;
-  file_img_stream stream(3);
+  file_img_stream stream(3, -1);
   std::uint32_t word = 7;
   EXPECT_FALSE(rd_img(stream, 0xFF000, &word) || wt_img(stream, 0xFF004, 1));
   EXPECT_EQ(word, 7U);

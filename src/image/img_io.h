@@ -40,7 +40,7 @@ class img_stream {
 // after the rename that follows close().
 class file_img_stream : public img_stream {
  public:
-  explicit file_img_stream(int fd, int hold = -1) : fd_(fd), hold_(hold) {}
+  file_img_stream(int fd, int hold) : fd_(fd), hold_(hold) {}
   ~file_img_stream() override;
   bool read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) override;
   bool write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) override;
