@@ -10,15 +10,6 @@ set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_C_COMPILER ${DORVANE_LINUX_TRIPLE}-gcc)
 set(CMAKE_CXX_COMPILER ${DORVANE_LINUX_TRIPLE}-g++)
 
-# Headers and libraries come from the cross compiler's own tree only;
-# programs from the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${DORVANE_LINUX_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
 set(DORVANE_STATIC ON CACHE BOOL "Link the Linux program statically")
-# GoogleTest is not built for the target here: the cross-built program is
-# tested end to end under qemu-user, with the test programs built for the host.
-set(DORVANE_TESTS OFF CACHE BOOL "Build the tests")
+set(DORVANE_CROSS_ROOT /usr/${DORVANE_LINUX_TRIPLE})
+include(${CMAKE_CURRENT_LIST_DIR}/cross-root.cmake)
