@@ -7,3 +7,8 @@ include(${CPACK_DORVANE_SOURCE_DIR}/cmake/source-date-epoch.cmake)
 dorvane_source_date_epoch("${CPACK_DORVANE_SOURCE_DIR}" dorvane_epoch)
 set(ENV{SOURCE_DATE_EPOCH} "${dorvane_epoch}")
 set(ENV{TZ} UTC)
+
+# The .deb and the RPM differ in a few files; package-tree.cmake puts them in.
+if(CPACK_GENERATOR MATCHES "^(DEB|RPM)$")
+  set(CPACK_PRE_BUILD_SCRIPTS "${CPACK_DORVANE_SOURCE_DIR}/cmake/package-tree.cmake")
+endif()

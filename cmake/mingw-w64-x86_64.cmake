@@ -9,13 +9,5 @@ set(CMAKE_C_COMPILER ${DORVANE_MINGW_TRIPLE}-gcc)
 set(CMAKE_CXX_COMPILER ${DORVANE_MINGW_TRIPLE}-g++)
 set(CMAKE_RC_COMPILER ${DORVANE_MINGW_TRIPLE}-windres)
 
-# Headers and libraries come from the mingw sysroot only; programs from the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${DORVANE_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# GoogleTest is not built for Windows here: the Windows build is tested end to
-# end under Wine, with the test programs built for the host.
-set(DORVANE_TESTS OFF CACHE BOOL "Build the tests")
+set(DORVANE_CROSS_ROOT /usr/${DORVANE_MINGW_TRIPLE})
+include(${CMAKE_CURRENT_LIST_DIR}/cross-root.cmake)

@@ -30,7 +30,7 @@ long pwrite_at(int /*fd*/, const void* buf, std::size_t n, std::uint64_t off) {
   if (m.short_at == off) return ++m.failures, 0;
   std::memcpy(m.bytes.data() + off, buf, n);
   m.writes.push_back(static_cast<std::uint32_t>(off));
-  if (m.corrupt_write_at == off) m.bytes[off] ^= 1U;
+  if (m.corrupt_write_at == off) m.bytes.data()[off] ^= 1U;
   return static_cast<long>(n);
 }
 

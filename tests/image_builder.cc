@@ -59,7 +59,7 @@ bool build(const std::string& recipe, std::vector<std::uint8_t>* img, std::strin
   put_word(img, 0xFFFDC, v["ssid"] >= 0 ? static_cast<std::uint32_t>(v["ssid"]) : ssid);
   put_word(img, 0xFF000, static_cast<std::uint32_t>(v["hdr"]));
   for (const auto& [off, value] : words) put_word(img, off, value);
-  if (v["block"] >= 0) std::copy_n(img->begin() + v["block"], 0x400, img->begin());
+  if (v["block"] >= 0) std::copy_n(img->data() + v["block"], 0x400, img->begin());
   img->resize(static_cast<std::size_t>(v["size"]), 0);
   return true;
 }
