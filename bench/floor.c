@@ -3,7 +3,9 @@
  * when the command asks one, read and write exactly the words the command
  * touches with one positional call each (the header block of -N with one
  * call for all its words), and for a changed image fsync, close and rename
- * it without replacing, then fsync the folder so that the rename lasts.
+ * it without replacing, then fsync the folder so that the rename lasts. -L
+ * and -0 write to two 4 KiB blocks of the image and fsync between them, so
+ * that a power cut cannot keep the second block without the first.
  * One line of output per run (the listing for -C). No checks beyond what
  * keeps it from misbehaving.
  *
@@ -90,11 +92,13 @@ static void list(void) {
 
 static void erase(void) {
   for (uint32_t off = k_header; off <= k_area_last; off += 4) wt(off, 0xFFFFFFFF);
+  if (fsync(g_fd) != 0) g_failed = 1;
   wt(k_lldp_tx, 0xFFFFFFFF);
 }
 
 static void lldp(void) {
   wt(k_lldp_tx, answer());
+  if (fsync(g_fd) != 0) g_failed = 1;
   uint32_t h = rd(k_header);
   if (h & 1) h = 0;
   wt(k_header, h | k_signature);

@@ -5,7 +5,9 @@
 //               byte picks by its value modulo 16 a letter in that order, 14 an
 //               unknown option and 15 none at all
 //   bytes 1-12  sub-system ID, port mask and OEM header words, little-endian
-//   byte 13     bit i set: the port-variant block for 4 - i ports lacks its magic
+//   byte 13     bits 0-3, bit i set: the port-variant block for 4 - i ports lacks
+//               its magic; bit 4: the words of the OEM area and the LLDP word
+//               hold their offsets instead of the erased value
 //   byte 14     I/O fault: bits 0-1 none, a read fails, a write fails, the close
 //               fails; bits 2-5 pick the offset it hits
 //   the rest    typed on the console
@@ -90,6 +92,7 @@ void check(char letter, const inproc_run& o, const std::vector<std::uint8_t>& be
   expect(img.writes.empty() || img.log.find("sync\n") != std::string::npos,
          "a written image was closed without sync");
   expect(!img.wrote_after_failure, "a word was written after a failed read or write");
+  expect(unsafe_cuts(before) == 0, "a power cut could leave a feature on over words not its own");
 
   const std::uint32_t was = testimg::word_at(before, k_header);
   const std::uint32_t now = testimg::word_at(img.bytes, k_header);
@@ -122,12 +125,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (unsigned i = 0; i < 4; ++i) {
     if ((p[13] >> i & 1U) != 0) testimg::put_word(&before, k_variants + i * k_block, ~0U);
   }
+  const bool configured = (p[13] & 0x10U) != 0;
+  for (std::uint32_t off = k_header + 4; configured && off <= 0xFF028; off += 4) {
+    testimg::put_word(&before, off, off);
+  }
+  if (configured) testimg::put_word(&before, 0xF1000, 0xF1000);
   g_image = mem_image{};
   g_image.bytes = before;
-  const std::uint32_t fault_at = k_fault_offsets[(p[14] >> 2U) % k_fault_offsets.size()];
-  if ((p[14] & 3U) == 1) g_image.fail_read_at = fault_at;
-  if ((p[14] & 3U) == 2) g_image.fail_write_at = fault_at;
-  g_image.fail_close = (p[14] & 3U) == 3;
+  g_image.fails = std::array{fault::none, fault::read, fault::write, fault::close}[p[14] & 3U];
+  g_image.fault_at = k_fault_offsets[(p[14] >> 2U) % k_fault_offsets.size()];
   std::vector<std::string> args = {"-F", "board.img"};
   if (letter != 0) args.push_back(std::string("-") + letter);
   // A prompt takes at least one byte of input before it is printed again.

@@ -17,8 +17,8 @@ open_result open_for_update(const std::string& path) {
 
 long pread_at(int /*fd*/, void* buf, std::size_t n, std::uint64_t off) {
   mem_image& m = g_image;
-  if (m.fail_read_at == off || off + n > m.bytes.size()) return ++m.failures, -1;
-  if (m.short_at == off) return ++m.failures, 0;
+  if (m.hits(fault::read, off) || off + n > m.bytes.size()) return ++m.failures, -1;
+  if (m.hits(fault::short_io, off)) return ++m.failures, 0;
   std::memcpy(buf, m.bytes.data() + off, n);
   return static_cast<long>(n);
 }
@@ -26,17 +26,21 @@ long pread_at(int /*fd*/, void* buf, std::size_t n, std::uint64_t off) {
 long pwrite_at(int /*fd*/, const void* buf, std::size_t n, std::uint64_t off) {
   mem_image& m = g_image;
   m.wrote_after_failure = m.wrote_after_failure || m.failures > 0;
-  if (m.fail_write_at == off || off + n > m.bytes.size()) return ++m.failures, -1;
-  if (m.short_at == off) return ++m.failures, 0;
+  if (m.hits(fault::write, off) || off + n > m.bytes.size()) return ++m.failures, -1;
+  if (m.hits(fault::short_io, off)) return ++m.failures, 0;
   std::memcpy(m.bytes.data() + off, buf, n);
   m.writes.push_back(static_cast<std::uint32_t>(off));
-  if (m.corrupt_write_at == off) m.bytes.data()[off] ^= 1U;
+  if (m.hits(fault::corrupt, off)) m.bytes.data()[off] ^= 1U;
+  m.journal.emplace_back(off, std::vector<std::uint8_t>(&m.bytes[off], &m.bytes[off] + n));
   return static_cast<long>(n);
 }
 
 void release_hold(int hold) { g_image.log += "release " + std::to_string(hold) + "\n"; }
-bool sync_fd(int /*fd*/) { return g_image.log += "sync\n", !g_image.fail_sync; }
-bool close_fd(int /*fd*/) { return g_image.log += "close\n", !g_image.fail_close; }
+bool sync_fd(int /*fd*/) {
+  if (g_image.fails != fault::sync) g_image.journal.emplace_back();
+  return g_image.log += "sync\n", g_image.fails != fault::sync;
+}
+bool close_fd(int /*fd*/) { return g_image.log += "close\n", g_image.fails != fault::close; }
 std::string last_error_text() { return "injected fault"; }
 
 bool rename_no_replace(const std::string& from, const std::string& to, std::string* /*why*/) {
@@ -47,7 +51,7 @@ bool rename_no_replace(const std::string& from, const std::string& to, std::stri
 bool sync_folder_of(const std::string& path, std::string* why) {
   g_image.log += "sync folder of " + path + "\n";
   *why = "no space left";
-  return !g_image.fail_folder_sync;
+  return g_image.fails != fault::folder_sync;
 }
 
 void local_month_day(int* month, int* day) { *month = 3, *day = 1; }

@@ -2,12 +2,15 @@
 
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 #include "base/console.h"
 #include "cli/run.h"
+#include "image_builder.h"
 
 namespace {
 
@@ -72,4 +75,39 @@ inproc_run run_inproc(const std::vector<std::string>& args, const std::string& i
   run.out = out.text;
   run.err = err.text;
   return run;
+}
+
+int unsafe_cuts(const std::vector<std::uint8_t>& before) {
+  using image = std::vector<std::uint8_t>;
+  constexpr std::uint32_t k_block = 0x1000, k_header = 0xFF000;
+  const auto on = [](const image& i) {
+    const std::uint32_t header = testimg::word_at(i, k_header);
+    return (header & 0xFFFF) == 0x55AA ? header >> 16 : 0;
+  };
+  const auto as_in = [&on](image cut, const image& i) {
+    const bool turned_on = (on(cut) & ~on(i)) == 0;
+    testimg::put_word(&cut, k_header, testimg::word_at(i, k_header));
+    return turned_on && cut == i;
+  };
+  int unsafe = 0;
+  image disk = before, now = before;  // as of the last sync, and as written since
+  std::set<std::uint32_t> written;    // the blocks written since the last sync
+  const auto cut_now = [&] {
+    for (std::uint32_t kept = 0; kept >> written.size() == 0; ++kept) {
+      image cut = disk;
+      int i = 0;
+      for (const std::uint32_t b : written) {
+        if ((kept >> i++ & 1U) != 0) std::copy_n(&now[b * k_block], k_block, &cut[b * k_block]);
+      }
+      unsafe += on(cut) == 0 || as_in(cut, before) || as_in(cut, g_image.bytes) ? 0 : 1;
+    }
+    disk = now, written.clear();
+  };
+  for (const auto& [off, bytes] : g_image.journal) {
+    if (bytes.empty()) cut_now();
+    std::copy(bytes.begin(), bytes.end(), now.begin() + off);
+    for (auto b = off / k_block; b * k_block < off + bytes.size(); ++b) written.insert(b);
+  }
+  cut_now();
+  return unsafe;
 }

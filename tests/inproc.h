@@ -5,27 +5,37 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
-// The image behind every path the tool opens, with the faults to inject and
+// A fault to inject: a read or a write at an offset that fails, one there that moves nothing
+// (short_io), a write there that lands with bit 0 flipped (corrupt); or a sync, the close or
+// the folder's sync that fails.
+enum class fault { none, read, write, short_io, corrupt, sync, close, folder_sync };
+
+// The image behind every path the tool opens, with the fault to inject and
 // what the run did to it.
 struct mem_image {
   std::vector<std::uint8_t> bytes;
-  std::optional<std::uint32_t> fail_read_at, fail_write_at;
-  std::optional<std::uint32_t> corrupt_write_at;  // the word lands with bit 0 flipped
-  std::optional<std::uint32_t> short_at;          // a read or write there moves nothing
-  bool fail_sync = false;
-  bool fail_close = false;
-  bool fail_folder_sync = false;
+  fault fails = fault::none;
+  std::uint64_t fault_at = 0;
+  bool hits(fault f, std::uint64_t off) const { return fails == f && fault_at == off; }
 
   std::vector<std::uint32_t> writes;  // offsets written
-  int failures = 0;                   // reads and writes that failed
-  bool wrote_after_failure = false;   // a write was tried after a failed access
-  std::string log;                    // open, sync, close, rename and folder sync, as they came
+  // What reached the image, in its order: each write, its offset and the bytes it left there;
+  // each sync that succeeded, as an entry without bytes.
+  std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> journal;
+  int failures = 0;                  // reads and writes that failed
+  bool wrote_after_failure = false;  // a write was tried after a failed access
+  std::string log;                   // open, sync, close, rename and folder sync, as they came
 };
 extern mem_image g_image;
+
+// How many of the images that a power cut during the run on g_image could leave are unsafe,
+// `before` being the image as the run found it. Between two syncs a cut keeps any of the 4 KiB
+// blocks written since. An image is safe where its OEM header turns on nothing, or only what the
+// image before the run or the one after it turns on, over the rest of that image.
+int unsafe_cuts(const std::vector<std::uint8_t>& before);
 
 struct inproc_run {
   std::string out, err;

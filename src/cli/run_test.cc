@@ -14,7 +14,6 @@
 namespace {
 
 // clang-format off
-enum class fault { read, write, short_io, corrupt, sync, close, folder_sync };
 // The output as a terminal shows it: `before`, the error stream's `err`, `after`; then the
 // words written, and the calls that make a change last, in their order, the image held until the end.
 struct fault_row { const char* option; const char* input; fault kind; std::uint32_t at; std::string before, err, after; std::size_t writes; std::string log; };
@@ -42,6 +41,9 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
       {"-G", "1234\n", fault::read, 0x16C, "", k_fail + "read image at 0x16c: injected fault\n", k_kept, 0, k_closed},
       {"-G", "1234\n", fault::sync, 0, k_gpio_done, k_fail + "save image x/b.img: injected fault\n" + k_partly, "\n", 2, k_synced},
       {"-G", "1234\n", fault::close, 0, k_gpio_done, k_fail + "save image x/b.img: injected fault\n" + k_partly, "\n", 2, k_synced},
+      // A sync between the blocks of -L and of -0 that fails: nothing is written after it.
+      {"-L", "5\n", fault::sync, 0, k_lldp_done, k_fail + "save image x/b.img: injected fault\n" + k_partly, "\n", 1, k_synced},
+      {"-0", "", fault::sync, 0, "", k_fail + "save image x/b.img: injected fault\n" + k_partly, "\n", 11, k_synced},
       {"-L", "5\n", fault::read, 0xFF000, k_lldp_done, k_fail + "read image at 0xff000: injected fault\n" + k_partly, "\n", 1, k_synced},
       {"-0", "", fault::write, 0xFF010, "", k_fail + "write image at 0xff010: injected fault\n" + k_partly, "\n", 4, k_synced},
       {"-N", "1\n", fault::read, 0xFD400, k_ports, k_fail + "read image at 0xfd400: injected fault\n", k_kept, 0, k_closed},
@@ -56,13 +58,8 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
     SCOPED_TRACE(std::string(r.option) + " fault at " + std::to_string(r.at));
     g_image = mem_image{};
     ASSERT_TRUE(testimg::build("hdr=255aa", &g_image.bytes));
-    if (r.kind == fault::read) g_image.fail_read_at = r.at;
-    if (r.kind == fault::write) g_image.fail_write_at = r.at;
-    if (r.kind == fault::corrupt) g_image.corrupt_write_at = r.at;
-    if (r.kind == fault::short_io) g_image.short_at = r.at;
-    g_image.fail_sync = r.kind == fault::sync;
-    g_image.fail_close = r.kind == fault::close;
-    g_image.fail_folder_sync = r.kind == fault::folder_sync;
+    g_image.fails = r.kind, g_image.fault_at = r.at;
+    const std::vector<std::uint8_t> before = g_image.bytes;
     const inproc_run run = run_inproc({"-F", "x/b.img", r.option}, r.input);
     EXPECT_EQ(run.both, r.before + r.err + r.after);
     EXPECT_EQ(run.err, r.err);
@@ -70,6 +67,7 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
     // A changed image, even one whose write failed, is flushed before it is closed; a whole
     // one is renamed after, and its folder flushed; only then do other runs get it.
     EXPECT_EQ(g_image.log, r.log);
+    EXPECT_EQ(unsafe_cuts(before), 0);
   }
 }
 
@@ -77,7 +75,7 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
 TEST(Faults, NoWordIsWrittenAfterAFailure) {
   g_image = mem_image{};
   ASSERT_TRUE(testimg::build("", &g_image.bytes));
-  g_image.fail_read_at = 0xFF000;
+  g_image.fails = fault::read, g_image.fault_at = 0xFF000;
   file_img_stream stream(3, -1);
   std::uint32_t word = 7;
   EXPECT_FALSE(rd_img(stream, 0xFF000, &word) || wt_img(stream, 0xFF004, 1));

@@ -14,6 +14,10 @@ namespace {
 constexpr unsigned k_byte_shifts[] = {0, 8, 16, 24};
 constexpr std::size_t k_word_bytes = std::size(k_byte_shifts);
 
+// The unit that a power cut keeps or loses whole: a page of the page cache, a
+// block of the file system.
+constexpr std::uint32_t k_block_bytes = 0x1000;
+
 }  // namespace
 
 file_img_stream::~file_img_stream() {
@@ -35,9 +39,25 @@ bool file_img_stream::write_at(std::uint32_t off, const std::uint8_t* buf, std::
   return false;
 }
 
-bool file_img_stream::close(bool sync) {
-  bool ok = !sync || plat::sync_fd(fd_);
-  if (!ok) error_ = plat::last_error_text();
+bool img_stream::sync_before_write(std::uint32_t off, std::size_t n) {
+  const std::uint32_t first = off / k_block_bytes;
+  const auto last = static_cast<std::uint32_t>((off + n - 1) / k_block_bytes);
+  if (first >= unsynced_first_ && last <= unsynced_last_) return true;
+  if (unsynced_first_ <= unsynced_last_ && !sync()) return false;
+  unsynced_first_ = first;
+  unsynced_last_ = last;
+  return true;
+}
+
+bool file_img_stream::sync() {
+  if (sync_error_.empty() && plat::sync_fd(fd_)) return true;
+  if (sync_error_.empty()) sync_error_ = plat::last_error_text();
+  error_ = sync_error_;
+  return false;
+}
+
+bool file_img_stream::close(bool sync_first) {
+  bool ok = !sync_first || sync();
   if (!plat::close_fd(fd_) && ok) {
     error_ = plat::last_error_text();
     ok = false;
@@ -72,6 +92,10 @@ bool wt_words(img_stream& stream, std::uint32_t offset, const std::uint32_t* wor
   for (std::size_t i = 0; i < count; ++i) {
     for (const unsigned shift : k_byte_shifts)
       b.push_back(static_cast<std::uint8_t>(words[i] >> shift));
+  }
+  if (!stream.sync_before_write(offset, b.size())) {
+    stream.mark_failed();
+    return false;
   }
   if (!stream.write_at(offset, b.data(), b.size())) {
     con_errorf("[ERROR] Fail to write image at 0x%x: %s\n", offset, stream.error_text().c_str());

@@ -20,10 +20,21 @@ class img_stream {
   // is then left in error_text().
   virtual bool read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) = 0;
   virtual bool write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) = 0;
-  // Closes, after flushing written data to stable storage when `sync` is
-  // set; false on failure.
-  virtual bool close(bool sync) = 0;
+  // Flushes the data written so far to stable storage; false on failure.
+  // After a failed flush every later one fails too: the data it could not
+  // write may be gone, and a flush that succeeds would not bring it back.
+  virtual bool sync() = 0;
+  // Closes, after sync() when `sync_first` is set; false on failure.
+  virtual bool close(bool sync_first) = 0;
   virtual std::string error_text() const = 0;
+
+  // Called before a write of n bytes at `off`. A power cut keeps each block
+  // of the file whole or not at all, but keeps the blocks written between
+  // two flushes in any order. So a write that reaches a block other than
+  // those written since the last flush waits until they are flushed: a
+  // block never reaches the disk before the blocks written ahead of it.
+  // False when that flush failed.
+  bool sync_before_write(std::uint32_t off, std::size_t n);
 
   // Set by rd_img/wt_img on the first failed access; afterwards the stream
   // takes no more writes, so that a half-failed run cannot go on changing
@@ -33,6 +44,10 @@ class img_stream {
 
  private:
   bool failed_ = false;
+  // The blocks written since the last flush, first and last; none while
+  // first > last.
+  std::uint32_t unsynced_first_ = 1;
+  std::uint32_t unsynced_last_ = 0;
 };
 
 // The image file on disk, accessed with one positional call per word. The
@@ -44,7 +59,8 @@ class file_img_stream : public img_stream {
   ~file_img_stream() override;
   bool read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) override;
   bool write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) override;
-  bool close(bool sync) override;
+  bool sync() override;
+  bool close(bool sync_first) override;
   std::string error_text() const override { return error_; }
 
  private:
@@ -52,6 +68,7 @@ class file_img_stream : public img_stream {
   int hold_;
   bool open_ = true;
   std::string error_;
+  std::string sync_error_;  // why the first failed flush failed
 };
 
 // Set by the first call of wt_img, whether or not the write succeeded; never
@@ -65,7 +82,8 @@ bool rd_img(img_stream& stream, std::uint32_t offset, std::uint32_t* out);
 
 // Writes `value` little-endian at `offset`. A failure is reported once on the
 // error stream and gives false; after any failure of the stream no further
-// word is written.
+// word is written. A flush that fails before the write is reported when the
+// image is closed, which fails with it.
 bool wt_img(img_stream& stream, std::uint32_t offset, std::uint32_t value);
 
 // As rd_img and wt_img for `count` consecutive words, moved with one
