@@ -93,16 +93,14 @@ bool wt_words(img_stream& stream, std::uint32_t offset, const std::uint32_t* wor
     for (const unsigned shift : k_byte_shifts)
       b.push_back(static_cast<std::uint8_t>(words[i] >> shift));
   }
-  if (!stream.sync_before_write(offset, b.size())) {
-    stream.mark_failed();
-    return false;
-  }
-  if (!stream.write_at(offset, b.data(), b.size())) {
+  const bool synced = stream.sync_before_write(offset, b.size());
+  if (synced && stream.write_at(offset, b.data(), b.size())) return true;
+  // A failed sync is reported when the image is closed, which fails with it.
+  if (synced) {
     con_errorf("[ERROR] Fail to write image at 0x%x: %s\n", offset, stream.error_text().c_str());
-    stream.mark_failed();
-    return false;
   }
-  return true;
+  stream.mark_failed();
+  return false;
 }
 
 bool rd_img(img_stream& stream, std::uint32_t offset, std::uint32_t* out) {
