@@ -16,6 +16,10 @@ foreach(dorvane_deb IN LISTS CPACK_PACKAGE_FILES)
   if(NOT dorvane_status EQUAL 0)
     message(FATAL_ERROR "dpkg-deb cannot unpack ${dorvane_deb}")
   endif()
+  # The folders dpkg-deb made take the caller's umask: the package's own
+  # modes are 0755.
+  file(CHMOD "${dorvane_tree}" "${dorvane_tree}/DEBIAN" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE
+       OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
   file(READ "${dorvane_tree}/DEBIAN/control" dorvane_control)
   string(REGEX REPLACE "\n+$" "\n" dorvane_control "${dorvane_control}")
   file(WRITE "${dorvane_tree}/DEBIAN/control" "${dorvane_control}${dorvane_fields}")
