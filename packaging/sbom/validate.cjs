@@ -6,10 +6,10 @@
 // exits 1 if any fails.
 'use strict';
 const fs = require('fs');
-const { Spec, Validation } = require('@cyclonedx/cyclonedx-library');
+const { Validation } = require('@cyclonedx/cyclonedx-library');
 
 (async () => {
-  const validator = new Validation.JsonStrictValidator(Spec.Version.v1dot6);
+  const validator = new Validation.JsonStrictValidator('1.6');  // CycloneDX 1.6
   let failed = false;
   for (const file of process.argv.slice(2)) {
     const text = fs.readFileSync(file, 'utf8');
