@@ -1,9 +1,11 @@
 # Run by cpack on the staged Windows program before it is packed
-# (CPACK_PRE_BUILD_SCRIPTS). With DORVANE_SIGN_CERT and DORVANE_SIGN_KEY set
-# (the code-signing certificate and its unencrypted private key, PEM files),
-# signs dorvane_oem_tool.exe with Authenticode (osslsigncode, SHA-256);
-# DORVANE_SIGN_TIMESTAMP_URL, if set, adds a time stamp from that server.
-# Without them the program stays unsigned, and this says so.
+# (CPACK_PRE_BUILD_SCRIPTS, before package-tree.cmake writes the bill of
+# materials of the program as signed). With DORVANE_SIGN_CERT and
+# DORVANE_SIGN_KEY set (the code-signing certificate and its unencrypted
+# private key, PEM files), signs dorvane_oem_tool.exe with Authenticode
+# (osslsigncode, SHA-256); DORVANE_SIGN_TIMESTAMP_URL, if set, adds a time
+# stamp from that server. Without them the program stays unsigned, and this
+# says so.
 set(dorvane_cert "$ENV{DORVANE_SIGN_CERT}")
 set(dorvane_key "$ENV{DORVANE_SIGN_KEY}")
 file(GLOB_RECURSE dorvane_exe "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/dorvane_oem_tool.exe")
