@@ -119,12 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     letter = static_cast<char>(p[0]);
   std::vector<std::uint8_t> before = base;
   // The image's words are little-endian, as the input's.
-  for (const auto& [off, at] : {std::pair{0xFFFDCU, 1UL}, {0x16CU, 5UL}, {k_header, 9UL}}) {
+  for (const auto& [off, at] : {std::pair{0xFFFDCU, 1UL}, {0x16CU, 5UL}, {k_header, 9UL}})
     std::memcpy(&before[off], &p[at], 4);
-  }
-  for (unsigned i = 0; i < 4; ++i) {
+  for (unsigned i = 0; i < 4; ++i)
     if ((p[13] >> i & 1U) != 0) testimg::put_word(&before, k_variants + i * k_block, ~0U);
-  }
   g_image = mem_image{};
   g_image.bytes = before;
   g_image.fails = std::array{fault::none, fault::read, fault::write, fault::close}[p[14] & 3U];

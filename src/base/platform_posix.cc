@@ -78,6 +78,37 @@ int rename_noreplace_syscall(const char* from, const char* to) {
 #endif
 }
 
+// The folder that holds `path`, with its trailing slash; "." for a bare name.
+std::string folder_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+// True when no file has the name; otherwise false with errno saying why
+// (EEXIST when one has).
+bool name_free(const std::string& name) {
+  struct stat st {};
+  if (::lstat(name.c_str(), &st) == 0) return errno = EEXIST, false;
+  return errno == ENOENT;
+}
+
+// A rename where the file system has neither the no-replace flag nor hard
+// links (FAT, exFAT): every run that renames there does so under an exclusive
+// lock on the folder, so no other run can take the new name between the
+// check that it is free and the plain rename. A run killed meanwhile leaves
+// the image under one of its names, as the rename is atomic, and its lock
+// goes with it. A folder that cannot be locked is a refusal: an unguarded
+// rename could replace the image of a run racing for the same name.
+bool rename_in_locked_folder(posix::lock_fn lock, const std::string& from, const std::string& to,
+                             std::string* why) {
+  const int folder = ::open(folder_of(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool ok = folder >= 0 && lock(folder, LOCK_EX) == 0 && name_free(to) &&
+                  ::rename(from.c_str(), to.c_str()) == 0;
+  if (!ok) *why = std::strerror(errno);
+  if (folder >= 0) ::close(folder);
+  return ok;
+}
+
 }  // namespace
 
 namespace posix {
@@ -103,19 +134,30 @@ open_status hold_image(int fd, const struct stat& opened, const std::string& pat
 }
 
 bool rename_no_replace_with(rename2_fn rename2, const std::string& from, const std::string& to,
-                            std::string* why) {
+                            std::string* why, rename2_fn link, lock_fn lock) {
   if (rename2(from.c_str(), to.c_str()) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
-    *why = std::strerror(errno);
-    return false;
+  const auto unsupported = [] { return errno == ENOSYS || errno == EOPNOTSUPP; };
+  if (errno == EINVAL || unsupported()) {
+    // The file system does not know the flag: a hard link fails on an
+    // existing target, so link and unlink give the same guarantee.
+    if (link(from.c_str(), to.c_str()) == 0) {
+      if (::unlink(from.c_str()) == 0) return true;
+    } else if (errno == EPERM || unsupported()) {
+      return rename_in_locked_folder(lock, from, to, why);
+    }
   }
-  // The file system does not know the flag: a hard link fails on an existing
-  // target, so link and unlink give the same guarantee.
-  if (::link(from.c_str(), to.c_str()) != 0 || ::unlink(from.c_str()) != 0) {
-    *why = std::strerror(errno);
-    return false;
-  }
-  return true;
+  *why = std::strerror(errno);
+  return false;
+}
+
+bool sync_folder_with(sync_fn sync, const std::string& path, std::string* why) {
+  const int fd = ::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // EINVAL and EBADF: the file system cannot flush a folder at all (some
+  // FUSE and network ones); the rename is then as lasting as it can be.
+  const bool ok = fd >= 0 && (sync(fd) == 0 || errno == EINVAL || errno == EBADF);
+  if (!ok) *why = std::strerror(errno);
+  if (fd >= 0) ::close(fd);
+  return ok;
 }
 
 }  // namespace posix
@@ -126,13 +168,7 @@ bool rename_no_replace(const std::string& from, const std::string& to, std::stri
 
 // A rename lasts once the folder that holds the file has reached the disk.
 bool sync_folder_of(const std::string& path, std::string* why) {
-  const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const bool ok = fd >= 0 && ::fsync(fd) == 0;
-  if (!ok) *why = std::strerror(errno);
-  if (fd >= 0) ::close(fd);
-  return ok;
+  return posix::sync_folder_with(::fsync, path, why);
 }
 
 void local_month_day(int* month, int* day) {

@@ -4,6 +4,7 @@
 
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -23,9 +24,17 @@ open_status hold_image(int fd, const struct stat& opened, const std::string& pat
 // renameat2 with RENAME_NOREPLACE, or a stand-in for it: 0, or -1 with errno.
 using rename2_fn = int (*)(const char* from, const char* to);
 
-// rename_no_replace with the given call. Where the file system does not
-// know the flag, a hard link and an unlink do the same.
+// rename_no_replace with the given calls (link takes the form of rename2).
+// Where the file system does not know the flag, a hard link and an unlink do
+// the same; where it has no hard links either, a check and a plain rename
+// under a lock on the folder.
 bool rename_no_replace_with(rename2_fn rename2, const std::string& from, const std::string& to,
-                            std::string* why);
+                            std::string* why, rename2_fn link = ::link, lock_fn lock = ::flock);
+
+// fsync, or a stand-in for it: 0, or -1 with errno.
+using sync_fn = int (*)(int fd);
+
+// sync_folder_of with the given call.
+bool sync_folder_with(sync_fn sync, const std::string& path, std::string* why);
 
 }  // namespace plat::posix

@@ -39,8 +39,17 @@ void with_closed(int fd, F f) {
   close(saved);
 }
 
-int g_fail_with = 0;
-int failing_lock(int /*fd*/, int /*operation*/) { return errno = g_fail_with, -1; }
+// Stand-ins for the calls under test: each fails with its error where one is
+// set, else the link is made, and the lock taken without waiting.
+int g_rename2_error = 0, g_link_error = 0, g_lock_error = 0, g_sync_error = 0;
+template <int& error>
+int link_as_set(const char* from, const char* to) {
+  return error != 0 ? (errno = error, -1) : link(from, to);
+}
+int lock_as_set(int fd, int op) {
+  return g_lock_error != 0 ? (errno = g_lock_error, -1) : flock(fd, op | LOCK_NB);
+}
+int sync_as_set(int /*fd*/) { return errno = g_sync_error, -1; }
 
 // One run at a time: an image is refused while another holds it, also once
 // that one has closed its own descriptor, and when it was renamed away before
@@ -73,8 +82,8 @@ TEST(Platform, ImageIsHeldForOneRunAtATime) {
       {EOPNOTSUPP, open_status::ok},      {EIO, open_status::cannot_open}};
   // clang-format on
   for (const auto& [error, status] : fails) {
-    g_fail_with = error;
-    EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", &hold, failing_lock), status);
+    g_lock_error = error;
+    EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", &hold, lock_as_set), status);
   }
   EXPECT_EQ(hold, -1);
   EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", &hold), open_status::ok);
@@ -88,45 +97,56 @@ std::string text_of(const char* name) {
   return f ? std::string(std::istreambuf_iterator<char>(f), {}) : "-";
 }
 
-int failing_rename2(const char* /*from*/, const char* /*to*/) { return errno = g_fail_with, -1; }
-
 // Where the file system does not know the no-replace flag, a link and an
-// unlink rename, and never replace a file; any other failure is the answer.
-TEST(Platform, RenameWithoutTheFlagNeverReplacesAFile) {
+// unlink rename; where it has no links either, a plain rename under a lock on
+// the folder that a racing run cannot share. Neither ever replaces a file,
+// and a folder that cannot be locked keeps the old name. Any other failure is
+// the answer. Then the folder of a renamed image is flushed; one that the file
+// system cannot flush at all (EINVAL, EBADF) is as flushed as it gets. A
+// missing folder or another failure is named as the reason. No descriptor is
+// left open, not even the one a closed standard input leaves free.
+TEST(Platform, RenameNeverReplacesAFileAndLasts) {
   struct {
-    int fail_with;
+    int rename2, link, lock;                // the errors injected; 0 for the real link and lock
+    bool held;                              // another run holds the folder meanwhile
     const char *taken, *files_after, *why;  // the old name's text and the new one's, "-" for none
-  } const rows[] = {{EINVAL, "", "-image", ""},
-                    {EOPNOTSUPP, "", "-image", ""},
-                    {ENOSYS, "other", "imageother", "File exists"},
-                    {EACCES, "", "image-", "Permission denied"}};
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.fail_with);
-    scratch_holds({{"board.img", "image"}});
-    if (*r.taken != '\0') std::ofstream(k_dir / "new.img") << r.taken;
-    std::string why;
-    g_fail_with = r.fail_with;
-    EXPECT_EQ(plat::posix::rename_no_replace_with(failing_rename2, k_dir / "board.img",
-                                                  k_dir / "new.img", &why),
-              *r.why == '\0');
-    EXPECT_EQ(why, r.why);
-    EXPECT_EQ(text_of("board.img") + text_of("new.img"), r.files_after);
-  }
-}
-
-// The folder of a renamed image is flushed; a missing one is named as the
-// reason. No descriptor is left open, not even the one a closed standard
-// input leaves free.
-TEST(Platform, SyncFolderFlushesTheFolderOfThePath) {
-  scratch_holds({});
-  std::string why;
+  } const rows[] = {{EINVAL, 0, 0, false, "", "-image", ""},
+                    {EOPNOTSUPP, 0, 0, false, "", "-image", ""},
+                    {ENOSYS, 0, 0, false, "other", "imageother", "File exists"},
+                    {EACCES, 0, 0, false, "", "image-", "Permission denied"},
+                    {EINVAL, EPERM, 0, false, "", "-image", ""},
+                    {ENOSYS, EOPNOTSUPP, 0, false, "other", "imageother", "File exists"},
+                    {EOPNOTSUPP, ENOSYS, ENOLCK, false, "", "image-", "No locks available"},
+                    {EINVAL, EPERM, 0, true, "", "image-", "Resource temporarily unavailable"},
+                    {EINVAL, EACCES, 0, false, "", "image-", "Permission denied"}};
   with_closed(STDIN_FILENO, [&] {
     const auto open_before = open_now();
+    for (const auto& r : rows) {
+      SCOPED_TRACE(std::to_string(r.rename2) + " " + std::to_string(r.link));
+      scratch_holds({{"board.img", "image"}});
+      if (*r.taken != '\0') std::ofstream(k_dir / "new.img") << r.taken;
+      const int other = r.held ? open(k_dir.c_str(), O_RDONLY) : -1;
+      flock(other, LOCK_SH);
+      std::string why;
+      g_rename2_error = r.rename2, g_link_error = r.link, g_lock_error = r.lock;
+      EXPECT_EQ(plat::posix::rename_no_replace_with(link_as_set<g_rename2_error>,
+                                                    k_dir / "board.img", k_dir / "new.img", &why,
+                                                    link_as_set<g_link_error>, lock_as_set),
+                *r.why == '\0');
+      close(other);
+      EXPECT_EQ(why, r.why);
+      EXPECT_EQ(text_of("board.img") + text_of("new.img"), r.files_after);
+    }
+    std::string why, missing;
     EXPECT_TRUE(plat::sync_folder_of(k_dir / "a.img", &why));
-    EXPECT_FALSE(plat::sync_folder_of(k_dir / "missing/a.img", &why));
+    EXPECT_FALSE(plat::sync_folder_of(k_dir / "missing/a.img", &missing));
+    for (const int error : {EINVAL, EBADF, EIO}) {
+      g_sync_error = error;
+      EXPECT_EQ(plat::posix::sync_folder_with(sync_as_set, k_dir / "a.img", &why), error != EIO);
+    }
+    EXPECT_EQ(missing + ", " + why, "No such file or directory, Input/output error");
     EXPECT_EQ(open_now(), open_before);
   });
-  EXPECT_EQ(why, "No such file or directory");
   fs::remove_all(k_dir);
 }
 

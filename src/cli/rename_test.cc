@@ -16,11 +16,9 @@ TEST(NewName, BaseEndsAtTheTagOrImgOfTheFileName) {
       {"d/" + std::string(250, 'b') + ".img", "d/" + std::string(250, 'b') + "_oem_"},
       {std::string(245, 'b') + ".img", std::string(245, 'b') + "_oem_0301"},  // no dot at the end
   };
-  for (const auto& [path, want] : rows) {
+  for (const auto& [path, want] : rows)
     EXPECT_EQ(oem_name::build(path, "_0301").value_or("refused"), want) << path;
-  }
-  EXPECT_EQ(oem_name::date_tag(3, 1), "_0301");
-  EXPECT_EQ(oem_name::date_tag(12, 31), "_1231");
+  EXPECT_EQ(oem_name::date_tag(3, 1) + oem_name::date_tag(12, 31), "_0301_1231");
 }
 
 }  // namespace

@@ -42,9 +42,8 @@ TEST(ReadNumber, EdgeValues) {
 TEST(AnswerChar, TakesOneLine) {
   std::string text = "yes\n\nn\r\n\r\n\rq";
   std::FILE* in = fmemopen(text.data(), text.size(), "r");
-  for (const int want : std::initializer_list<int>{'y', '\n', 'n', '\n', '\n', 'q', EOF, EOF}) {
+  for (const int want : std::initializer_list<int>{'y', '\n', 'n', '\n', '\n', 'q', EOF, EOF})
     EXPECT_EQ(prompt::read_answer_char(in), want);
-  }
   EXPECT_EQ(std::fclose(in), 0);
 }
 
