@@ -69,9 +69,8 @@ inproc_run run_inproc(const std::vector<std::string>& args, const std::string& i
   g_con = {files[0], files[1], files[2]};
   run_tool(static_cast<int>(argv.size()), argv.data());
   g_con = saved;
-  for (std::FILE* f : files) {
+  for (std::FILE* f : files)
     if (std::fclose(f) != 0) std::abort();
-  }
   run.out = out.text;
   run.err = err.text;
   return run;

@@ -106,19 +106,17 @@ std::string text_of(const char* name) {
 // missing folder or another failure is named as the reason. No descriptor is
 // left open, not even the one a closed standard input leaves free.
 TEST(Platform, RenameNeverReplacesAFileAndLasts) {
-  struct {
-    int rename2, link, lock;                // the errors injected; 0 for the real link and lock
-    bool held;                              // another run holds the folder meanwhile
-    const char *taken, *files_after, *why;  // the old name's text and the new one's, "-" for none
-  } const rows[] = {{EINVAL, 0, 0, false, "", "-image", ""},
-                    {EOPNOTSUPP, 0, 0, false, "", "-image", ""},
-                    {ENOSYS, 0, 0, false, "other", "imageother", "File exists"},
-                    {EACCES, 0, 0, false, "", "image-", "Permission denied"},
-                    {EINVAL, EPERM, 0, false, "", "-image", ""},
-                    {ENOSYS, EOPNOTSUPP, 0, false, "other", "imageother", "File exists"},
-                    {EOPNOTSUPP, ENOSYS, ENOLCK, false, "", "image-", "No locks available"},
-                    {EINVAL, EPERM, 0, true, "", "image-", "Resource temporarily unavailable"},
-                    {EINVAL, EACCES, 0, false, "", "image-", "Permission denied"}};
+  // The errors injected (0 for the real link and lock), whether another run holds the folder
+  // meanwhile, the new name's text before, the old name's and the new one's after ("-" for
+  // none), and the reason given.
+  // clang-format off
+  struct { int rename2, link, lock; bool held; const char *taken, *files_after, *why; } const rows[] = {
+      {EINVAL, 0, 0, false, "", "-image", ""}, {EOPNOTSUPP, 0, 0, false, "", "-image", ""},
+      {ENOSYS, 0, 0, false, "other", "imageother", "File exists"}, {EACCES, 0, 0, false, "", "image-", "Permission denied"},
+      {EINVAL, EPERM, 0, false, "", "-image", ""}, {ENOSYS, EOPNOTSUPP, 0, false, "other", "imageother", "File exists"},
+      {EOPNOTSUPP, ENOSYS, ENOLCK, false, "", "image-", "No locks available"},
+      {EINVAL, EPERM, 0, true, "", "image-", "Resource temporarily unavailable"}, {EINVAL, EACCES, 0, false, "", "image-", "Permission denied"}};
+  // clang-format on
   with_closed(STDIN_FILENO, [&] {
     const auto open_before = open_now();
     for (const auto& r : rows) {
