@@ -92,6 +92,20 @@ bool name_free(const std::string& name) {
   return errno == ENOENT;
 }
 
+// Locks the folder open at `folder` for this run alone. Another run holds it
+// only for the instant of its rename, so a held folder is tried again every
+// 10 ms; one still held after a second (by some other program) is a refusal
+// with EWOULDBLOCK, never a wait without end.
+bool lock_folder(posix::lock_fn lock, int folder) {
+  constexpr int k_tries = 100;
+  constexpr timespec k_pause{0, 10'000'000};
+  for (int tried = 1; lock(folder, LOCK_EX | LOCK_NB) != 0; ++tried) {
+    if (errno != EWOULDBLOCK || tried == k_tries) return false;
+    ::nanosleep(&k_pause, nullptr);
+  }
+  return true;
+}
+
 // A rename where the file system has neither the no-replace flag nor hard
 // links (FAT, exFAT): every run that renames there does so under an exclusive
 // lock on the folder, so no other run can take the new name between the
@@ -102,7 +116,7 @@ bool name_free(const std::string& name) {
 bool rename_in_locked_folder(posix::lock_fn lock, const std::string& from, const std::string& to,
                              std::string* why) {
   const int folder = ::open(folder_of(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const bool ok = folder >= 0 && lock(folder, LOCK_EX) == 0 && name_free(to) &&
+  const bool ok = folder >= 0 && lock_folder(lock, folder) && name_free(to) &&
                   ::rename(from.c_str(), to.c_str()) == 0;
   if (!ok) *why = std::strerror(errno);
   if (folder >= 0) ::close(folder);

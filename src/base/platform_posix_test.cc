@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "base/platform.h"
 
@@ -107,15 +108,16 @@ std::string text_of(const char* name) {
 // left open, not even the one a closed standard input leaves free.
 TEST(Platform, RenameNeverReplacesAFileAndLasts) {
   // The errors injected (0 for the real link and lock), whether another run holds the folder
-  // meanwhile, the new name's text before, the old name's and the new one's after ("-" for
-  // none), and the reason given.
+  // (1: throughout; 2: lets it go after 0.2 s, within the second a rename waits), the new name's
+  // text before, the old name's and the new one's after ("-" for none), and the reason given.
   // clang-format off
-  struct { int rename2, link, lock; bool held; const char *taken, *files_after, *why; } const rows[] = {
+  struct { int rename2, link, lock, held; const char *taken, *files_after, *why; } const rows[] = {
       {EINVAL, 0, 0, false, "", "-image", ""}, {EOPNOTSUPP, 0, 0, false, "", "-image", ""},
       {ENOSYS, 0, 0, false, "other", "imageother", "File exists"}, {EACCES, 0, 0, false, "", "image-", "Permission denied"},
       {EINVAL, EPERM, 0, false, "", "-image", ""}, {ENOSYS, EOPNOTSUPP, 0, false, "other", "imageother", "File exists"},
       {EOPNOTSUPP, ENOSYS, ENOLCK, false, "", "image-", "No locks available"},
-      {EINVAL, EPERM, 0, true, "", "image-", "Resource temporarily unavailable"}, {EINVAL, EACCES, 0, false, "", "image-", "Permission denied"}};
+      {EINVAL, EPERM, 0, 1, "", "image-", "Resource temporarily unavailable"}, {EINVAL, EPERM, 0, 2, "", "-image", ""},
+      {EINVAL, EACCES, 0, false, "", "image-", "Permission denied"}};
   // clang-format on
   with_closed(STDIN_FILENO, [&] {
     const auto open_before = open_now();
@@ -123,15 +125,19 @@ TEST(Platform, RenameNeverReplacesAFileAndLasts) {
       SCOPED_TRACE(std::to_string(r.rename2) + " " + std::to_string(r.link));
       scratch_holds({{"board.img", "image"}});
       if (*r.taken != '\0') std::ofstream(k_dir / "new.img") << r.taken;
-      const int other = r.held ? open(k_dir.c_str(), O_RDONLY) : -1;
+      const int other = r.held != 0 ? open(k_dir.c_str(), O_RDONLY) : -1;
       flock(other, LOCK_SH);
+      std::thread holder([&] {
+        if (r.held == 2) usleep(200000), close(other);
+      });
       std::string why;
       g_rename2_error = r.rename2, g_link_error = r.link, g_lock_error = r.lock;
       EXPECT_EQ(plat::posix::rename_no_replace_with(link_as_set<g_rename2_error>,
                                                     k_dir / "board.img", k_dir / "new.img", &why,
                                                     link_as_set<g_link_error>, lock_as_set),
                 *r.why == '\0');
-      close(other);
+      holder.join();
+      if (r.held != 2) close(other);
       EXPECT_EQ(why, r.why);
       EXPECT_EQ(text_of("board.img") + text_of("new.img"), r.files_after);
     }
