@@ -12,12 +12,6 @@ set(CMAKE_C_COMPILER ${DORVANE_LINUX_TRIPLE}-gcc)
 set(CMAKE_CXX_COMPILER ${DORVANE_LINUX_TRIPLE}-g++)
 
 set(DORVANE_STATIC ON CACHE BOOL "Link the Linux program statically")
-# The test programs of a foreign processor (-DDORVANE_TESTS=ON) run under
-# qemu-user, with the cross compiler's tree as their root for the shared
-# libraries they load.
-if(DEFINED DORVANE_QEMU_CPU)
-  set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${DORVANE_QEMU_CPU} -L /usr/${DORVANE_LINUX_TRIPLE})
-endif()
 
 # The C library of a foreign processor: Debian's own build of it for that
 # processor (libc6-dev:<arch>, installed beside this machine's by multiarch:
@@ -48,6 +42,16 @@ if(DEFINED DORVANE_QEMU_CPU AND NOT DORVANE_CROSS_LIBC)
   set(CMAKE_C_FLAGS_INIT "${dorvane_includes}")
   set(CMAKE_CXX_FLAGS_INIT "${dorvane_includes}")
   set(CMAKE_EXE_LINKER_FLAGS_INIT "-B${dorvane_libc}/ -L${dorvane_libc}")
+endif()
+# The test programs of a foreign processor (-DDORVANE_TESTS=ON) run under
+# qemu-user with the shared C library they were linked with: Debian's own for
+# that processor, installed under / by multiarch (with libstdc++6:<arch>), or
+# the one of the cross compiler's tree. A C library of another build than the
+# one linked can fail them: threads do not start.
+if(DEFINED DORVANE_QEMU_CPU AND NOT DORVANE_CROSS_LIBC)
+  set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${DORVANE_QEMU_CPU} -L /)
+elseif(DEFINED DORVANE_QEMU_CPU)
+  set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${DORVANE_QEMU_CPU} -L /usr/${DORVANE_LINUX_TRIPLE})
 endif()
 set(DORVANE_CROSS_ROOT /usr/${DORVANE_LINUX_TRIPLE})
 include(${CMAKE_CURRENT_LIST_DIR}/cross-root.cmake)
