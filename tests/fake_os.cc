@@ -31,7 +31,8 @@ long pwrite_at(int /*fd*/, const void* buf, std::size_t n, std::uint64_t off) {
   std::memcpy(m.bytes.data() + off, buf, n);
   m.writes.push_back(static_cast<std::uint32_t>(off));
   if (m.hits(fault::corrupt, off)) m.bytes.data()[off] ^= 1U;
-  m.journal.emplace_back(off, std::vector<std::uint8_t>(&m.bytes[off], &m.bytes[off] + n));
+  m.journal.emplace_back(off,
+                         std::vector<std::uint8_t>(m.bytes.data() + off, m.bytes.data() + off + n));
   return static_cast<long>(n);
 }
 

@@ -104,7 +104,7 @@ int unsafe_cuts(const std::vector<std::uint8_t>& before) {
   };
   for (const auto& [off, bytes] : g_image.journal) {
     if (bytes.empty()) cut_now();
-    std::copy(bytes.begin(), bytes.end(), now.begin() + off);
+    std::copy(bytes.begin(), bytes.end(), &now[off]);
     for (auto b = off / k_block; b * k_block < off + bytes.size(); ++b) written.insert(b);
   }
   cut_now();
