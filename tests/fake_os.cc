@@ -10,9 +10,9 @@ mem_image g_image;
 
 namespace plat {
 
-open_result open_for_update(const std::string& path) {
-  g_image.log += "open " + path + "\n";
-  return {open_status::ok, 3, 4, g_image.bytes.size()};
+open_result open_image(const std::string& path, open_mode mode) {
+  g_image.log += (mode == open_mode::update ? "open " : "open to read ") + path + "\n";
+  return {open_status::ok, 3, 4, g_image.bytes.size(), ""};
 }
 
 long pread_at(int /*fd*/, void* buf, std::size_t n, std::uint64_t off) {

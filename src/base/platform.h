@@ -11,21 +11,28 @@
 
 namespace plat {
 
-// Result of opening an image for update. An image is in use while another
-// run holds it.
+// Result of opening an image. An image is in use while another run holds it.
 enum class open_status { ok, cannot_open, not_regular, in_use };
+
+// What a run does with the image: only read it (the listing), or change it.
+enum class open_mode { read, update };
 
 struct open_result {
   open_status status = open_status::cannot_open;
   int fd{};              // the open descriptor, valid when status is ok
   int hold = -1;         // keeps other runs out until released; -1 for none
   std::uint64_t size{};  // file size, valid when status is ok
+  std::string why;       // the system's reason, when status is cannot_open
 };
 
-// Opens an existing file for reading and writing, held for this run alone;
-// never creates or truncates. The hold outlasts the descriptor, so that it
-// covers the rename after the image is closed.
-open_result open_for_update(const std::string& path);
+// Opens an existing regular file, for reading only or for reading and
+// writing; never creates or truncates. What the path names is looked at
+// first: nothing else (a device, a FIFO, a folder) is ever opened, and the
+// file opened must be the one looked at. A run that changes the image holds
+// it alone; runs that only read it may share it with each other. The hold
+// outlasts the descriptor, so that it covers the rename after the image is
+// closed.
+open_result open_image(const std::string& path, open_mode mode);
 
 // Lets other runs have the image again.
 void release_hold(int hold);

@@ -14,33 +14,57 @@
 
 namespace plat {
 
-open_result open_for_update(const std::string& path) {
+namespace {
+
+// Moves a descriptor that took the place of a closed standard stream above
+// them: console text would otherwise be written into the image and answers
+// read from it. The descriptor given is closed; -1 when no other is free.
+int above_standard_streams(int fd) {
+  if (fd < 0 || fd > STDERR_FILENO) return fd;
+  const int above = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return above;
+}
+
+bool same_file(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+open_result open_image(const std::string& path, open_mode mode) {
   open_result r;
-  int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == EISDIR) r.status = open_status::not_regular;
+  const auto refuse = [&r](open_status status) {
+    if (status == open_status::cannot_open) r.why = std::strerror(errno);
+    r.status = status;
     return r;
-  }
-  // A standard stream closed when the tool was started leaves its descriptor
-  // free. The image must not take it: console text would be written into
-  // the image and answers read from it.
-  if (fd <= STDERR_FILENO) {
-    const int above = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-    ::close(fd);
-    if (above < 0) return r;
-    fd = above;
-  }
+  };
+  // Opening is not harmless for everything a path can name: a device may
+  // start (a watchdog arms, a tape rewinds when closed), a FIFO waits for a
+  // writer. So only a regular file is opened, without waiting in case it was
+  // swapped for a FIFO meanwhile, and it must still be the file looked at.
+  struct stat named {};
+  if (::stat(path.c_str(), &named) != 0) return refuse(open_status::cannot_open);
+  if (!S_ISREG(named.st_mode)) return refuse(open_status::not_regular);
+  const int access = mode == open_mode::update ? O_RDWR : O_RDONLY;
+  const int fd = above_standard_streams(
+      ::open(path.c_str(), access | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+  if (fd < 0) return refuse(open_status::cannot_open);
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  open_status status = open_status::cannot_open;
+  if (::fstat(fd, &st) == 0) {
+    status = S_ISREG(st.st_mode) && same_file(st, named)
+                 ? posix::hold_image(fd, st, path, mode, &r.hold)
+                 : open_status::not_regular;
+  }
+  if (status != open_status::ok) {
+    refuse(status);
     ::close(fd);
-    r.status = open_status::not_regular;
     return r;
   }
-  r.status = posix::hold_image(fd, st, path, &r.hold);
-  if (r.status != open_status::ok) {
-    ::close(fd);
-    return r;
-  }
+  r.status = status;
   r.fd = fd;
   r.size = static_cast<std::uint64_t>(st.st_size);
   return r;
@@ -127,9 +151,11 @@ bool rename_in_locked_folder(posix::lock_fn lock, const std::string& from, const
 
 namespace posix {
 
-open_status hold_image(int fd, const struct stat& opened, const std::string& path, int* hold,
-                       lock_fn lock) {
-  if (lock(fd, LOCK_EX | LOCK_NB) != 0) {
+open_status hold_image(int fd, const struct stat& opened, const std::string& path, open_mode mode,
+                       int* hold, lock_fn lock) {
+  // Runs that only read the image share it; a run that changes it has it alone.
+  const int kind = mode == open_mode::update ? LOCK_EX : LOCK_SH;
+  if (lock(fd, kind | LOCK_NB) != 0) {
     if (errno == EWOULDBLOCK) return open_status::in_use;
     // A file system without locks (some network shares) leaves the image
     // unheld, as images were before runs held them.
@@ -138,10 +164,7 @@ open_status hold_image(int fd, const struct stat& opened, const std::string& pat
   // The run that held the image may have renamed it after this run opened
   // it: the path must still name the file that is now held.
   struct stat named {};
-  if (::stat(path.c_str(), &named) != 0 || named.st_dev != opened.st_dev ||
-      named.st_ino != opened.st_ino) {
-    return open_status::in_use;
-  }
+  if (::stat(path.c_str(), &named) != 0 || !same_file(named, opened)) return open_status::in_use;
   // The lock belongs to the open file, so a second descriptor keeps it.
   *hold = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
   return *hold < 0 ? open_status::cannot_open : open_status::ok;

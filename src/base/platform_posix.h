@@ -15,11 +15,12 @@ namespace plat::posix {
 // flock, or a stand-in for it: 0, or -1 with errno.
 using lock_fn = int (*)(int fd, int operation);
 
-// Locks the image open at `fd` (as `opened` describes it) for this run alone
-// and leaves in *hold the descriptor that keeps the lock; in_use when
-// another run holds the image, or renamed it away from `path` meanwhile.
-open_status hold_image(int fd, const struct stat& opened, const std::string& path, int* hold,
-                       lock_fn lock = ::flock);
+// Locks the image open at `fd` (as `opened` describes it) for this run, alone
+// when it changes the image (`mode`), and leaves in *hold the descriptor that
+// keeps the lock; in_use when another run holds the image, or renamed it away
+// from `path` meanwhile.
+open_status hold_image(int fd, const struct stat& opened, const std::string& path, open_mode mode,
+                       int* hold, lock_fn lock = ::flock);
 
 // renameat2 with RENAME_NOREPLACE, or a stand-in for it: 0, or -1 with errno.
 using rename2_fn = int (*)(const char* from, const char* to);

@@ -63,12 +63,12 @@ TEST(Platform, ImageIsHeldForOneRunAtATime) {
   scratch_holds({{"board.img", "image"}});
   const std::string path = k_dir / "board.img";
   plat::open_result first{};
-  with_closed(STDERR_FILENO, [&] { first = plat::open_for_update(path); });
+  with_closed(STDERR_FILENO, [&] { first = plat::open_image(path, plat::open_mode::update); });
   ASSERT_EQ(first.status, open_status::ok);
   EXPECT_GT(std::min(first.fd, first.hold), STDERR_FILENO);
   close(first.fd);
   const auto open_before = open_now();
-  EXPECT_EQ(plat::open_for_update(path).status, open_status::in_use);
+  EXPECT_EQ(plat::open_image(path, plat::open_mode::update).status, open_status::in_use);
   EXPECT_EQ(open_now(), open_before);
   const int fd = open(path.c_str(), O_RDWR);
   struct stat st {};
@@ -76,7 +76,7 @@ TEST(Platform, ImageIsHeldForOneRunAtATime) {
   fs::rename(path, k_dir / "moved.img");
   plat::release_hold(first.hold);
   int hold = -1;
-  EXPECT_EQ(plat::posix::hold_image(fd, st, path, &hold), open_status::in_use);
+  EXPECT_EQ(plat::posix::hold_image(fd, st, path, plat::open_mode::update, &hold), open_status::in_use);
   // clang-format off
   const std::pair<int, open_status> fails[] = {
       {EWOULDBLOCK, open_status::in_use}, {ENOLCK, open_status::ok},
@@ -84,10 +84,10 @@ TEST(Platform, ImageIsHeldForOneRunAtATime) {
   // clang-format on
   for (const auto& [error, status] : fails) {
     g_lock_error = error;
-    EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", &hold, lock_as_set), status);
+    EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update, &hold, lock_as_set), status);
   }
   EXPECT_EQ(hold, -1);
-  EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", &hold), open_status::ok);
+  EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update, &hold), open_status::ok);
   close(fd);
   plat::release_hold(hold);
 }

@@ -68,7 +68,7 @@ int second_descriptor(HANDLE file) {
 
 }  // namespace
 
-open_result open_for_update(const std::string& path) {
+open_result open_image(const std::string& path, open_mode mode) {
   open_result r;
   const std::wstring name = system_path(path);
   // Windows refuses to open a directory as a file with the same error as a
@@ -79,12 +79,15 @@ open_result open_for_update(const std::string& path) {
     return r;
   }
   // Other programs may read the image but not write it while this run holds
-  // it; delete sharing lets the run rename it while the hold is open.
-  const HANDLE file =
-      CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // it; delete sharing lets the run rename it while the hold is open. A run
+  // that only reads asks for no more than reading.
+  const DWORD access = mode == open_mode::update ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+  const HANDLE file = CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    if (GetLastError() == ERROR_SHARING_VIOLATION) r.status = open_status::in_use;
+    const DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION) r.status = open_status::in_use;
+    r.why = windows_error_text(error);
     return r;
   }
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);

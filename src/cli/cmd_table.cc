@@ -25,3 +25,5 @@ const oem_cmd_fn oem_cmd_table[] = {
     recover_img_oem_area,   // 13 -0
 };
 static_assert(std::size(oem_cmd_table) == k_option_letters.size(), "one handler per option letter");
+
+bool only_reads(int slot) { return oem_cmd_table[slot] == show_cfg_simple; }

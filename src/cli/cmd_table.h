@@ -12,3 +12,6 @@ constexpr std::string_view k_option_letters = "IYMEPXGSLWNDC0";
 
 // One handler per option letter, in the same order.
 extern const oem_cmd_fn oem_cmd_table[];
+
+// True for the slot of the one command that only reads the image (the listing).
+bool only_reads(int slot);

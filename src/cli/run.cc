@@ -8,11 +8,12 @@
 #include "image/board_id.h"
 #include "image/oem_area.h"
 
-std::unique_ptr<img_stream> open_image_file(const std::string& path) {
-  const plat::open_result r = plat::open_for_update(path);
+std::unique_ptr<img_stream> open_image_file(const std::string& path, plat::open_mode mode) {
+  const plat::open_result r = plat::open_image(path, mode);
   switch (r.status) {
     case plat::open_status::cannot_open:
       con_printf("[Error] Fail to open file!\n");
+      con_errorf("[ERROR] Fail to open %s: %s\n", path.c_str(), r.why.c_str());
       return nullptr;
     case plat::open_status::not_regular:
       con_printf("[Error] %s is not a regular file!\n", path.c_str());
@@ -49,7 +50,8 @@ void run_command(int slot, img_stream& stream) {
 namespace {
 
 void run_on_image(const std::string& path, int slot, image_opener opener) {
-  std::unique_ptr<img_stream> stream = opener(path);
+  const plat::open_mode mode = only_reads(slot) ? plat::open_mode::read : plat::open_mode::update;
+  std::unique_ptr<img_stream> stream = opener(path, mode);
   if (!stream) return;
   run_command(slot, *stream);
   const bool modified = g_file_modified;
