@@ -88,6 +88,9 @@ int unsafe_cuts(const std::vector<std::uint8_t>& before) {
            std::equal(&cut[k_header + 4], cut.data() + cut.size(), &i[k_header + 4]);
   };
   int unsafe = 0;
+  const auto judge = [&](const image& left) {
+    unsafe += on(left) == 0 || as_in(left, before) || as_in(left, g_image.bytes) ? 0 : 1;
+  };
   // As of the last sync, as written since, and as a cut leaves it; kept from one call to the
   // next, as images of 1 MiB are slow to allocate under the sanitizers.
   static image disk, now, cut;
@@ -99,13 +102,14 @@ int unsafe_cuts(const std::vector<std::uint8_t>& before) {
       int i = 0;
       for (const std::uint32_t b : written)
         std::copy_n(&(kept >> i++ & 1U ? now : disk)[b * k_block], k_block, &cut[b * k_block]);
-      unsafe += on(cut) == 0 || as_in(cut, before) || as_in(cut, g_image.bytes) ? 0 : 1;
+      judge(cut);
     }
     disk = now, written.clear();
   };
   for (const auto& [off, bytes] : g_image.journal) {
     if (bytes.empty()) cut_now();
     std::copy(bytes.begin(), bytes.end(), &now[off]);
+    judge(now);  // a kill after this write
     for (auto b = off / k_block; b * k_block < off + bytes.size(); ++b) written.insert(b);
   }
   cut_now();

@@ -171,14 +171,18 @@ open_status hold_image(int fd, const struct stat& opened, const std::string& pat
 }
 
 bool rename_no_replace_with(rename2_fn rename2, const std::string& from, const std::string& to,
-                            std::string* why, rename2_fn link, lock_fn lock) {
+                            std::string* why, rename2_fn link, lock_fn lock, unlink_fn unlink) {
   if (rename2(from.c_str(), to.c_str()) == 0) return true;
   const auto unsupported = [] { return errno == ENOSYS || errno == EOPNOTSUPP; };
   if (errno == EINVAL || unsupported()) {
     // The file system does not know the flag: a hard link fails on an
     // existing target, so link and unlink give the same guarantee.
     if (link(from.c_str(), to.c_str()) == 0) {
-      if (::unlink(from.c_str()) == 0) return true;
+      if (unlink(from.c_str()) == 0) return true;
+      // The image keeps one name, its old one.
+      const int error = errno;
+      unlink(to.c_str());
+      errno = error;
     } else if (errno == EPERM || unsupported()) {
       return rename_in_locked_folder(lock, from, to, why);
     }
@@ -190,8 +194,11 @@ bool rename_no_replace_with(rename2_fn rename2, const std::string& from, const s
 bool sync_folder_with(sync_fn sync, const std::string& path, std::string* why) {
   const int fd = ::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   // EINVAL and EBADF: the file system cannot flush a folder at all (some
-  // FUSE and network ones); the rename is then as lasting as it can be.
-  const bool ok = fd >= 0 && (sync(fd) == 0 || errno == EINVAL || errno == EBADF);
+  // FUSE and network ones). EACCES and EPERM: the folder may be written but
+  // not read (a drop box), so this run cannot open it to flush it. Either way
+  // the rename is done and as lasting as this run can make it.
+  const bool ok = fd >= 0 ? sync(fd) == 0 || errno == EINVAL || errno == EBADF
+                          : errno == EACCES || errno == EPERM;
   if (!ok) *why = std::strerror(errno);
   if (fd >= 0) ::close(fd);
   return ok;

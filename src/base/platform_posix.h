@@ -25,12 +25,16 @@ open_status hold_image(int fd, const struct stat& opened, const std::string& pat
 // renameat2 with RENAME_NOREPLACE, or a stand-in for it: 0, or -1 with errno.
 using rename2_fn = int (*)(const char* from, const char* to);
 
+// unlink, or a stand-in for it: 0, or -1 with errno.
+using unlink_fn = int (*)(const char* path);
+
 // rename_no_replace with the given calls (link takes the form of rename2).
 // Where the file system does not know the flag, a hard link and an unlink do
 // the same; where it has no hard links either, a check and a plain rename
 // under a lock on the folder.
 bool rename_no_replace_with(rename2_fn rename2, const std::string& from, const std::string& to,
-                            std::string* why, rename2_fn link = ::link, lock_fn lock = ::flock);
+                            std::string* why, rename2_fn link = ::link, lock_fn lock = ::flock,
+                            unlink_fn unlink = ::unlink);
 
 // fsync, or a stand-in for it: 0, or -1 with errno.
 using sync_fn = int (*)(int fd);

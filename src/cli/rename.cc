@@ -34,20 +34,29 @@ std::size_t base_end(const std::string& path, std::size_t start) {
 
 }  // namespace
 
-std::optional<std::string> build(const std::string& path, const std::string& tag) {
+std::optional<std::string> build(const std::string& path, const std::string& tag,
+                                 std::string* why) {
   const std::size_t start = file_name_start(path);
   const std::string base = path.substr(start, base_end(path, start) - start);
   // Lengths as the file system counts them: bytes, or UTF-16 units on Windows.
   const bool utf16 = plat::utf16_names();
   std::size_t units = 0;
   text::prefix_within(base, SIZE_MAX, utf16, &units);
-  if (units > k_max_base) return std::nullopt;
+  if (units > k_max_base) {
+    *why = "the name before \"_oem\" or \".img\" is longer than " + std::to_string(k_max_base) +
+           " characters";
+    return std::nullopt;
+  }
   std::string name = base + "_oem" + tag + ".img";
   name.resize(text::prefix_within(name, k_max_name, utf16));
   // Windows drops a dot at the end of a name, so none is left there on any
   // system, and the name reported is the name the file gets. Only a name cut
   // short can end in one.
-  while (name.back() == '.') name.pop_back();
+  while (!name.empty() && name.back() == '.') name.pop_back();
+  if (name.empty()) {
+    *why = "the new name, cut to " + std::to_string(k_max_name) + " characters, is nothing but dots";
+    return std::nullopt;
+  }
   return path.substr(0, start) + name;
 }
 
@@ -61,17 +70,15 @@ void rename_file(const std::string& path, bool modified) {
   int month = 0;
   int day = 0;
   plat::local_month_day(&month, &day);
-  const std::optional<std::string> name = oem_name::build(path, oem_name::date_tag(month, day));
+  std::string why;
+  const std::optional<std::string> name =
+      oem_name::build(path, oem_name::date_tag(month, day), &why);
   if (!name) {
-    con_errorf(
-        "[ERROR] Error renaming file: the name before \"_oem\" or \".img\" is longer than %u "
-        "characters\n",
-        static_cast<unsigned>(oem_name::k_max_base));
+    con_errorf("[ERROR] Error renaming file: %s\n", why.c_str());
     return;
   }
   // Renamed earlier today: the image already carries its new name.
   if (*name != path) {
-    std::string why;
     if (!plat::rename_no_replace(path, *name, &why)) {
       con_errorf("[ERROR] Error renaming file: %s\n", why.c_str());
       return;

@@ -23,7 +23,6 @@ const std::string k_gpio_done = k_gpio + "\nConfiguration completed successfully
 const std::string k_lldp_done = "Please input config val of LLDP TX :\nConfiguration completed successfully, LLDP TX config : 0x5\n";
 const std::string k_ports = "current port num : 4, max port num : 4\nPlease input the number of disabled network ports:";
 const std::string k_kept = "[WARN] File has not been modified.\n\n";
-const std::string k_renamed = "[SUCCESS] File has been modified, renamed to x/b_oem_0301.img\n\n";
 const std::string k_partly = "[ERROR] Image x/b.img may be only partly written; it keeps its name.\n";
 const std::string k_fail = "[ERROR] Fail to ";
 const std::string k_closed = "open x/b.img\nclose\nrelease 4\n";
@@ -50,8 +49,8 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
       {"-N", "1\n", fault::short_io, 0xFD400, k_ports, k_fail + "read image at 0xfd400: unexpected end of file\n", k_kept, 0, k_closed},
       {"-N", "1\n", fault::write, 0x0, k_ports, k_fail + "write image at 0x0: injected fault\n" + k_partly, "\n", 0, k_synced},
       {"-G", "1234\n", fault::folder_sync, 0, k_gpio_done, k_fail + "save image x/b_oem_0301.img: no space left\n", "\n", 2, k_moved},
-      // The sums are signed, the read-back's first.
-      {"-N", "1\n", fault::corrupt, 0x0, k_ports + "\nConfiguration checksum error, please try again, -1807109075, -1807109076\n" + k_renamed, "", "", 1, k_moved},
+      // The sums are signed, the read-back's first; the image is not saved as asked.
+      {"-N", "1\n", fault::corrupt, 0x0, k_ports + "\nConfiguration checksum error, please try again, -1807109075, -1807109076\n", k_partly, "\n", 1, k_synced},
   };
   // clang-format on
   for (const fault_row& r : rows) {
@@ -68,6 +67,29 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
     // one is renamed after, and its folder flushed; only then do other runs get it.
     EXPECT_EQ(g_image.log, r.log);
     EXPECT_EQ(unsafe_cuts(before), 0);
+  }
+}
+
+// A kill keeps the writes of a run up to any one of them, a power cut any of the blocks written
+// since the last sync: neither leaves a feature on over words neither all as before nor all as
+// after, whether the header turned nothing on before or everything.
+TEST(Faults, NoKillOrPowerCutLeavesHalfAFeature) {
+  // clang-format off
+  const char* const rows[][3] = {
+      {"-I", "", "1\n"}, {"-Y", "phy=60", "1\n2\n3\n4\n"}, {"-M", "phy=52", "1\n"}, {"-E", "phy=90", "1\n5\n"},
+      {"-P", "phy=52", "1\n"}, {"-X", "zt phy=10", "1\n2\n3\n4\n"}, {"-G", "", "1\n"}, {"-S", "zt", "0\ny\n50\n"},
+      {"-S", "", "1\n"}, {"-L", "", "5\n"}, {"-W", "wol", "10\n"}, {"-N", "", "1\n"}, {"-D", "phy=a0", "2\n4\n8\n10\n"}, {"-0", "", ""}};
+  // clang-format on
+  for (const auto& [option, recipe, input] : rows) {
+    for (const char* header : {" hdr=ffffffff", " hdr=f355aa"}) {
+      SCOPED_TRACE(std::string(option) + header);
+      g_image = mem_image{};
+      const char* const words = " ff004=4 ff008=8 ff00c=c ff010=10 ff014=14 ff018=18 ff020=20 f1000=1";
+      ASSERT_TRUE(testimg::build(recipe + (header + std::string(words)), &g_image.bytes));
+      const std::vector<std::uint8_t> before = g_image.bytes;
+      EXPECT_EQ(run_inproc({"-F", "b.img", option}, input).err, "");
+      EXPECT_EQ(unsafe_cuts(before), 0);
+    }
   }
 }
 

@@ -14,7 +14,6 @@ constexpr std::uint32_t k_arp_enabled = 0xF;
 constexpr std::uint32_t k_arp_disabled = 0xE;
 constexpr std::int32_t k_lldp_max = 0xF;
 constexpr std::int32_t k_wol_max_ms = 0xFFFF;
-constexpr std::uint32_t k_header_bit0 = 0x1;
 
 bool report_invalid(std::int32_t value) {
   con_printf("ERROR, Input Value %d invalid\n", value);
@@ -99,12 +98,12 @@ void lldp_tx_cfg(img_stream& stream) {
   const auto value = static_cast<std::uint32_t>(*entry);
   if (!wt_img(stream, oem::k_lldp_tx, value)) return;
   con_printf("\nConfiguration completed successfully, LLDP TX config : 0x%x\n", value);
-  // Normalise the header before recording LLDP: a word with bit 0 set (an
-  // erased header, say) starts again from the bare signature.
+  // Normalise the header before recording LLDP, as every header update does:
+  // one without the signature (an erased one, say) starts again from the
+  // bare signature, so that no stray bit turns a feature on.
   std::uint32_t header = 0;
   if (!rd_img(stream, oem::k_header, &header)) return;
-  if ((header & k_header_bit0) != 0) header = 0;
-  if (!wt_img(stream, oem::k_header, header | oem::k_signature)) return;
+  if (!wt_img(stream, oem::k_header, oem::header_with_enable(header, 0))) return;
   oem_config_switch(stream, oem::k_lldp_tx, oem::k_en_lldp);
 }
 

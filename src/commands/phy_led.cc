@@ -37,6 +37,16 @@ std::optional<std::uint32_t> ask_pair(const char* low_prompt, const char* high_p
   return cmd::pack16(*low, *high);
 }
 
+static_assert(oem::k_phy_led1 == oem::k_phy_led0 + 4 && oem::k_x3310_led1 == oem::k_x3310_led0 + 4,
+              "the two LED words of -Y and of -X are adjacent");
+
+// Writes two adjacent LED words with one write, so that a run killed midway
+// never leaves a feature that is already on over one new word and one old.
+bool wt_pair(img_stream& stream, std::uint32_t offset, std::uint32_t first, std::uint32_t second) {
+  const std::uint32_t words[] = {first, second};
+  return wt_words(stream, offset, words, 2);
+}
+
 }  // namespace
 
 void inner_led_cfg(img_stream& stream) {
@@ -66,7 +76,7 @@ void yt8521s_oem_cfg(img_stream& stream) {
   const auto word1 = ask_pair("Please input config val of YT Phy LED2 :",
                               "Please input config val of YT Phy LED blink cfg :");
   if (!word1) return;
-  if (!wt_img(stream, oem::k_phy_led0, *word0) || !wt_img(stream, oem::k_phy_led1, *word1)) return;
+  if (!wt_pair(stream, oem::k_phy_led0, *word0, *word1)) return;
   con_printf("%s", cmd::k_completed_colon);
   con_printf("    LED0 : 0x%x  LED1 : 0x%x  LED2 : 0x%x  LED blink : 0x%x\n", cmd::low16(*word0),
              cmd::high16(*word0), cmd::low16(*word1), cmd::high16(*word1));
@@ -131,9 +141,7 @@ void mv_88x3310phy_led_cfg(img_stream& stream) {
   const auto word1 = ask_pair("Please input config val of MV88X3310 Phy LED2 :",
                               "Please input config val of MV88X3310 Phy LED3 :");
   if (!word1) return;
-  if (!wt_img(stream, oem::k_x3310_led0, *word0) || !wt_img(stream, oem::k_x3310_led1, *word1)) {
-    return;
-  }
+  if (!wt_pair(stream, oem::k_x3310_led0, *word0, *word1)) return;
   con_printf("%s", cmd::k_completed_colon);
   con_printf("    LED0 : 0x%x  LED1 : 0x%x  LED2 : 0x%x  LED3 : 0x%x\n", cmd::low16(*word0),
              cmd::high16(*word0), cmd::low16(*word1), cmd::high16(*word1));

@@ -57,6 +57,9 @@ void network_port_disable(img_stream& stream) {
   if (readback_sum != source_sum) {
     con_printf("\nConfiguration checksum error, please try again, %d, %d\n",
                static_cast<std::int32_t>(readback_sum), static_cast<std::int32_t>(source_sum));
+    // The header block is not what was written: the image is not saved as
+    // configured, and keeps its name for the next try.
+    stream.mark_failed();
     return;
   }
   g_cfg.cur_port_num = static_cast<std::uint8_t>(remaining);

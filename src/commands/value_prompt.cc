@@ -23,7 +23,7 @@ std::optional<int> digit_value(int c, radix r) {
 // answers each prompt as it comes sees it.
 int first_char(std::FILE* in) {
   std::fflush(g_con.out);
-  return std::fgetc(in);
+  return con_getc_at_start(in);
 }
 
 constexpr std::uint64_t k_max_magnitude = 0xFFFFFFFFULL;
@@ -109,7 +109,15 @@ int read_answer_char(std::FILE* in) {
   return c;
 }
 
-void report_end_of_input() { con_printf("\nERROR, no more input, nothing written\n"); }
+void report_end_of_input() {
+  if (g_con.in_utf16) {
+    con_printf(
+        "\nERROR, the input is UTF-16 text: save the answers as UTF-8 or ANSI (PowerShell: "
+        "Set-Content -Encoding utf8), nothing written\n");
+    return;
+  }
+  con_printf("\nERROR, no more input, nothing written\n");
+}
 
 void report_too_large() { con_printf("ERROR, Input Value too large, at most 32 bits\n"); }
 
