@@ -51,6 +51,11 @@ int lock_as_set(int fd, int op) {
   return g_lock_error != 0 ? (errno = g_lock_error, -1) : flock(fd, op | LOCK_NB);
 }
 int sync_as_set(int /*fd*/) { return errno = g_sync_error, -1; }
+int g_unlink_error = 0;  // for the old name only
+int unlink_as_set(const char* path) {
+  const bool old = fs::path(path).filename() == "board.img";
+  return old && g_unlink_error != 0 ? (errno = g_unlink_error, -1) : unlink(path);
+}
 
 // One run at a time: an image is refused while another holds it, also once
 // that one has closed its own descriptor, and when it was renamed away before
@@ -109,15 +114,16 @@ std::string text_of(const char* name) {
 TEST(Platform, RenameNeverReplacesAFileAndLasts) {
   // The errors injected (0 for the real link and lock), whether another run holds the folder
   // (1: throughout; 2: lets it go after 0.2 s, within the second a rename waits), the new name's
-  // text before, the old name's and the new one's after ("-" for none), and the reason given.
+  // text before, the old name's and the new one's after ("-" for none), the reason given, and
+  // the error of removing the old name after a link (which takes the link back).
   // clang-format off
-  struct { int rename2, link, lock, held; const char *taken, *files_after, *why; } const rows[] = {
+  struct { int rename2, link, lock, held; const char *taken, *files_after, *why; int unlink = 0; } const rows[] = {
       {EINVAL, 0, 0, false, "", "-image", ""}, {EOPNOTSUPP, 0, 0, false, "", "-image", ""},
       {ENOSYS, 0, 0, false, "other", "imageother", "File exists"}, {EACCES, 0, 0, false, "", "image-", "Permission denied"},
       {EINVAL, EPERM, 0, false, "", "-image", ""}, {ENOSYS, EOPNOTSUPP, 0, false, "other", "imageother", "File exists"},
       {EOPNOTSUPP, ENOSYS, ENOLCK, false, "", "image-", "No locks available"},
       {EINVAL, EPERM, 0, 1, "", "image-", "Resource temporarily unavailable"}, {EINVAL, EPERM, 0, 2, "", "-image", ""},
-      {EINVAL, EACCES, 0, false, "", "image-", "Permission denied"}};
+      {EINVAL, EACCES, 0, false, "", "image-", "Permission denied"}, {EINVAL, 0, 0, false, "", "image-", "Read-only file system", EROFS}};
   // clang-format on
   with_closed(STDIN_FILENO, [&] {
     const auto open_before = open_now();
@@ -132,9 +138,10 @@ TEST(Platform, RenameNeverReplacesAFileAndLasts) {
       });
       std::string why;
       g_rename2_error = r.rename2, g_link_error = r.link, g_lock_error = r.lock;
-      EXPECT_EQ(plat::posix::rename_no_replace_with(link_as_set<g_rename2_error>,
-                                                    k_dir / "board.img", k_dir / "new.img", &why,
-                                                    link_as_set<g_link_error>, lock_as_set),
+      g_unlink_error = r.unlink;
+      EXPECT_EQ(plat::posix::rename_no_replace_with(
+                    link_as_set<g_rename2_error>, k_dir / "board.img", k_dir / "new.img", &why,
+                    link_as_set<g_link_error>, lock_as_set, unlink_as_set),
                 *r.why == '\0');
       holder.join();
       if (r.held != 2) close(other);
