@@ -33,8 +33,9 @@ extern mem_image g_image;
 
 // How many of the images that a power cut or a kill during the run on g_image could leave are
 // unsafe, `before` being the image as the run found it. Between two syncs a cut keeps any of the
-// 4 KiB blocks written since; a kill keeps the writes up to any one of them. An image is safe where its OEM header turns on nothing, or only what the
-// image before the run or the one after it turns on, over the rest of that image.
+// 4 KiB blocks written since; a kill keeps the writes up to any one of them. An image is safe where
+// its OEM header turns on nothing, or only what the image before the run or the one after it turns
+// on, over the rest of that image.
 int unsafe_cuts(const std::vector<std::uint8_t>& before);
 
 struct inproc_run {

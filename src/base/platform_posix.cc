@@ -49,8 +49,8 @@ open_result open_image(const std::string& path, open_mode mode) {
   if (::stat(path.c_str(), &named) != 0) return refuse(open_status::cannot_open);
   if (!S_ISREG(named.st_mode)) return refuse(open_status::not_regular);
   const int access = mode == open_mode::update ? O_RDWR : O_RDONLY;
-  const int fd = above_standard_streams(
-      ::open(path.c_str(), access | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+  const int fd =
+      above_standard_streams(::open(path.c_str(), access | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
   if (fd < 0) return refuse(open_status::cannot_open);
   struct stat st {};
   open_status status = open_status::cannot_open;

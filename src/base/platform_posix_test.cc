@@ -81,7 +81,8 @@ TEST(Platform, ImageIsHeldForOneRunAtATime) {
   fs::rename(path, k_dir / "moved.img");
   plat::release_hold(first.hold);
   int hold = -1;
-  EXPECT_EQ(plat::posix::hold_image(fd, st, path, plat::open_mode::update, &hold), open_status::in_use);
+  EXPECT_EQ(plat::posix::hold_image(fd, st, path, plat::open_mode::update, &hold),
+            open_status::in_use);
   // clang-format off
   const std::pair<int, open_status> fails[] = {
       {EWOULDBLOCK, open_status::in_use}, {ENOLCK, open_status::ok},
@@ -89,10 +90,13 @@ TEST(Platform, ImageIsHeldForOneRunAtATime) {
   // clang-format on
   for (const auto& [error, status] : fails) {
     g_lock_error = error;
-    EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update, &hold, lock_as_set), status);
+    EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update, &hold,
+                                      lock_as_set),
+              status);
   }
   EXPECT_EQ(hold, -1);
-  EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update, &hold), open_status::ok);
+  EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update, &hold),
+            open_status::ok);
   close(fd);
   plat::release_hold(hold);
 }

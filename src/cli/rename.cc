@@ -54,7 +54,8 @@ std::optional<std::string> build(const std::string& path, const std::string& tag
   // short can end in one.
   while (!name.empty() && name.back() == '.') name.pop_back();
   if (name.empty()) {
-    *why = "the new name, cut to " + std::to_string(k_max_name) + " characters, is nothing but dots";
+    *why =
+        "the new name, cut to " + std::to_string(k_max_name) + " characters, is nothing but dots";
     return std::nullopt;
   }
   return path.substr(0, start) + name;

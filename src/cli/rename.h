@@ -21,8 +21,7 @@ std::string date_tag(int month, int day);
 // the base (the file-name part up to its first "_oem", else its first
 // ".img"), "_oem", the tag and ".img". Nothing, with the reason in *why, when
 // the base is longer than k_max_base or the cut name would be left empty.
-std::optional<std::string> build(const std::string& path, const std::string& tag,
-                                 std::string* why);
+std::optional<std::string> build(const std::string& path, const std::string& tag, std::string* why);
 
 }  // namespace oem_name
 

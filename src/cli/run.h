@@ -10,8 +10,7 @@
 
 // Opens the image for a run, for reading only or for a change; prints the
 // refusal and returns null when the path cannot be used.
-using image_opener = std::unique_ptr<img_stream> (*)(const std::string& path,
-                                                      plat::open_mode mode);
+using image_opener = std::unique_ptr<img_stream> (*)(const std::string& path, plat::open_mode mode);
 
 // Opens the image file on disk, refusing what is not a regular file of at
 // least 1 MiB; where the system gives a reason, it follows on the error stream.

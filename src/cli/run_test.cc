@@ -84,7 +84,8 @@ TEST(Faults, NoKillOrPowerCutLeavesHalfAFeature) {
     for (const char* header : {" hdr=ffffffff", " hdr=f355aa"}) {
       SCOPED_TRACE(std::string(option) + header);
       g_image = mem_image{};
-      const char* const words = " ff004=4 ff008=8 ff00c=c ff010=10 ff014=14 ff018=18 ff020=20 f1000=1";
+      const char* const words =
+          " ff004=4 ff008=8 ff00c=c ff010=10 ff014=14 ff018=18 ff020=20 f1000=1";
       ASSERT_TRUE(testimg::build(recipe + (header + std::string(words)), &g_image.bytes));
       const std::vector<std::uint8_t> before = g_image.bytes;
       EXPECT_EQ(run_inproc({"-F", "b.img", option}, input).err, "");
