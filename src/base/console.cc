@@ -20,29 +20,34 @@ DORVANE_PRINTF(2, 0) void print_to(std::FILE* f, const char* fmt, va_list ap) {
   plat::write_text(f, text);
 }
 
+// Byte order marks: UTF-8's, and UTF-16's in either byte order.
+constexpr int k_utf8_mark[] = {0xEF, 0xBB, 0xBF};
+constexpr int k_utf16le_mark[] = {0xFF, 0xFE};
+constexpr int k_utf16be_mark[] = {0xFE, 0xFF};
+
+// True when `c`, the character just read from `in`, and those after it are
+// `mark`, which is then read; else the first one that differs is left unread.
+template <std::size_t n>
+bool starts_mark(std::FILE* in, int c, const int (&mark)[n]) {
+  if (c != mark[0]) return false;
+  for (std::size_t i = 1; i < n; ++i) {
+    const int next = std::fgetc(in);
+    if (next != mark[i]) {
+      std::ungetc(next, in);  // nothing for EOF
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int con_getc_at_start(std::FILE* in) {
-  int c = std::fgetc(in);
+  const int c = std::fgetc(in);
   if (in != g_con.in || g_con.in_started) return c;
   g_con.in_started = true;
-  // The byte order marks, first byte and the rest: UTF-8, UTF-16 LE and BE.
-  constexpr int k_utf8[] = {0xEF, 0xBB, 0xBF};
-  constexpr int k_utf16le[] = {0xFF, 0xFE};
-  constexpr int k_utf16be[] = {0xFE, 0xFF};
-  const auto follows = [in](const int* rest, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-      const int next = std::fgetc(in);
-      if (next != rest[i]) {
-        std::ungetc(next, in);  // nothing for EOF
-        return false;
-      }
-    }
-    return true;
-  };
-  if (c == k_utf8[0] && follows(k_utf8 + 1, 2)) return std::fgetc(in);
-  if ((c == k_utf16le[0] && follows(k_utf16le + 1, 1)) ||
-      (c == k_utf16be[0] && follows(k_utf16be + 1, 1))) {
+  if (starts_mark(in, c, k_utf8_mark)) return std::fgetc(in);
+  if (starts_mark(in, c, k_utf16le_mark) || starts_mark(in, c, k_utf16be_mark)) {
     g_con.in_utf16 = true;
     return EOF;
   }

@@ -34,7 +34,7 @@ bool same_file(const struct stat& a, const struct stat& b) {
 
 }  // namespace
 
-open_result open_image(const std::string& path, open_mode mode) {
+open_result posix::open_image_with(stat_fn look, const std::string& path, open_mode mode) {
   open_result r;
   const auto refuse = [&r](open_status status) {
     if (status == open_status::cannot_open) r.why = std::strerror(errno);
@@ -46,7 +46,7 @@ open_result open_image(const std::string& path, open_mode mode) {
   // writer. So only a regular file is opened, without waiting in case it was
   // swapped for a FIFO meanwhile, and it must still be the file looked at.
   struct stat named {};
-  if (::stat(path.c_str(), &named) != 0) return refuse(open_status::cannot_open);
+  if (look(path.c_str(), &named) != 0) return refuse(open_status::cannot_open);
   if (!S_ISREG(named.st_mode)) return refuse(open_status::not_regular);
   const int access = mode == open_mode::update ? O_RDWR : O_RDONLY;
   const int fd =
@@ -68,6 +68,10 @@ open_result open_image(const std::string& path, open_mode mode) {
   r.fd = fd;
   r.size = static_cast<std::uint64_t>(st.st_size);
   return r;
+}
+
+open_result open_image(const std::string& path, open_mode mode) {
+  return posix::open_image_with(::stat, path, mode);
 }
 
 long pread_at(int fd, void* buf, std::size_t n, std::uint64_t off) {

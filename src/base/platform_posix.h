@@ -12,6 +12,12 @@
 
 namespace plat::posix {
 
+// stat, or a stand-in for it: 0, or -1 with errno.
+using stat_fn = int (*)(const char* path, struct stat* st);
+
+// open_image with the given call for its first look at what the path names.
+open_result open_image_with(stat_fn look, const std::string& path, open_mode mode);
+
 // flock, or a stand-in for it: 0, or -1 with errno.
 using lock_fn = int (*)(int fd, int operation);
 

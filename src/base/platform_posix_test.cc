@@ -79,6 +79,7 @@ TEST(Platform, ImageIsHeldForOneRunAtATime) {
   struct stat st {};
   ASSERT_EQ(fstat(fd, &st), 0);
   fs::rename(path, k_dir / "moved.img");
+  std::ofstream(path) << "another";
   plat::release_hold(first.hold);
   int hold = -1;
   EXPECT_EQ(plat::posix::hold_image(fd, st, path, plat::open_mode::update, &hold),
@@ -99,6 +100,27 @@ TEST(Platform, ImageIsHeldForOneRunAtATime) {
             open_status::ok);
   close(fd);
   plat::release_hold(hold);
+}
+
+// A stand-in for the look at the path, after which a FIFO or another file takes its place.
+int look_then_swap(const char* path, struct stat* st) {
+  const int looked = stat(path, st);
+  fs::rename(k_dir / "swap", path);
+  return looked;
+}
+
+// Only a regular file is opened, and only the one looked at: a FIFO or another file that takes
+// its place meanwhile is refused, without waiting for a writer.
+TEST(Platform, OpensOnlyTheFileLookedAt) {
+  for (const bool fifo : {true, false}) {
+    scratch_holds({{"board.img", "image"}, {"swap", "another"}});
+    fs::remove(fifo ? k_dir / "swap" : k_dir / "none");
+    ASSERT_TRUE(!fifo || mkfifo((k_dir / "swap").c_str(), 0600) == 0);
+    EXPECT_EQ(
+        plat::posix::open_image_with(look_then_swap, k_dir / "board.img", plat::open_mode::read)
+            .status,
+        plat::open_status::not_regular);
+  }
 }
 
 // The file's text, or "-" when there is none.
