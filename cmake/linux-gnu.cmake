@@ -33,7 +33,7 @@ if(DEFINED DORVANE_QEMU_CPU AND NOT DORVANE_CROSS_LIBC)
   set(dorvane_libc /usr/lib/${DORVANE_LINUX_TRIPLE})
   if(NOT EXISTS ${dorvane_libc}/libc.a OR NOT EXISTS ${dorvane_cxx})
     message(FATAL_ERROR "no ${dorvane_libc}/libc.a or ${dorvane_cxx}: install "
-            "libc6-dev:<arch> and g++-${DORVANE_LINUX_TRIPLE} (scripts/install-deps)")
+            "libc6-dev:<arch> and g++-${DORVANE_LINUX_TRIPLE} (scripts/install-deps --all)")
   endif()
   string(JOIN " " dorvane_includes -nostdinc -isystem ${dorvane_cxx}
          -isystem ${dorvane_cxx}/${DORVANE_LINUX_TRIPLE} -isystem ${dorvane_cxx}/backward

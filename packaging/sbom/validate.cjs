@@ -1,6 +1,6 @@
 // node validate.cjs FILE...: checks each CycloneDX 1.6 JSON document against
 // the official CycloneDX schema, with CycloneDX's own strict JSON validator
-// (@cyclonedx/cyclonedx-library, which carries the schemas; scripts/install-deps
+// (@cyclonedx/cyclonedx-library, which carries the schemas; scripts/install-deps --all
 // installs it with its ajv from package-lock.json into build-tools/sbom, and
 // NODE_PATH names that folder's node_modules). Prints each file's errors and
 // exits 1 if any fails.
