@@ -10,10 +10,11 @@
 #include <sys/stat.h>
 #include <windows.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
+#include <limits>
 #include <string>
 
 #include "base/platform.h"
@@ -55,15 +56,45 @@ std::string windows_error_text(DWORD code) {
   return text;
 }
 
+// A handle as a descriptor; -1 with the last error set when the C library
+// has no descriptor left.
+int descriptor_of(HANDLE file) {
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
+  if (fd < 0) SetLastError(ERROR_TOO_MANY_OPEN_FILES);
+  return fd;
+}
+
 // A second handle of the same open file, as a descriptor: the share mode
-// lasts until both are closed. -1 when there is none.
+// lasts until both are closed. -1 with the last error set when there is none.
 int second_descriptor(HANDLE file) {
   const HANDLE self = GetCurrentProcess();
   HANDLE copy = nullptr;
   if (DuplicateHandle(self, file, self, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS) == 0) return -1;
-  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(copy), _O_BINARY);
+  const int fd = descriptor_of(copy);
   if (fd < 0) CloseHandle(copy);
   return fd;
+}
+
+// The descriptor's handle; INVALID_HANDLE_VALUE, with the last error set,
+// when the descriptor is none.
+HANDLE handle_of(int fd) {
+  const auto file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  if (file == INVALID_HANDLE_VALUE) SetLastError(ERROR_INVALID_HANDLE);
+  return file;
+}
+
+// Where ReadFile and WriteFile start on a handle opened for synchronous I/O,
+// whatever its file pointer.
+OVERLAPPED at_offset(std::uint64_t off) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(off);
+  at.OffsetHigh = static_cast<DWORD>(off >> 32U);
+  return at;
+}
+
+// At most what the count returned can tell (long is 32 bits on Windows).
+DWORD io_size(std::size_t n) {
+  return static_cast<DWORD>(std::min<std::size_t>(n, std::numeric_limits<long>::max()));
 }
 
 }  // namespace
@@ -90,8 +121,9 @@ open_result open_image(const std::string& path, open_mode mode) {
     r.why = windows_error_text(error);
     return r;
   }
-  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
+  const int fd = descriptor_of(file);
   if (fd < 0) {
+    r.why = windows_error_text(GetLastError());
     CloseHandle(file);
     return r;
   }
@@ -102,6 +134,7 @@ open_result open_image(const std::string& path, open_mode mode) {
   }
   r.hold = second_descriptor(file);
   if (r.hold < 0) {
+    r.why = windows_error_text(GetLastError());
     _close(fd);
     return r;
   }
@@ -111,28 +144,52 @@ open_result open_image(const std::string& path, open_mode mode) {
   return r;
 }
 
+// ReadFile and WriteFile on the descriptor's handle rather than the C
+// library's _read and _write, so that a failure leaves the system's own
+// reason as the last error.
 long pread_at(int fd, void* buf, std::size_t n, std::uint64_t off) {
-  if (_lseeki64(fd, static_cast<__int64>(off), SEEK_SET) < 0) return -1;
-  return _read(fd, buf, static_cast<unsigned>(n));
+  const HANDLE file = handle_of(fd);
+  OVERLAPPED at = at_offset(off);
+  DWORD got = 0;
+  if (file != INVALID_HANDLE_VALUE && ReadFile(file, buf, io_size(n), &got, &at) != 0) {
+    return static_cast<long>(got);
+  }
+  // A read that starts at the end of the file ends with this error.
+  return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
 }
 
 long pwrite_at(int fd, const void* buf, std::size_t n, std::uint64_t off) {
-  if (_lseeki64(fd, static_cast<__int64>(off), SEEK_SET) < 0) return -1;
-  return _write(fd, buf, static_cast<unsigned>(n));
+  const HANDLE file = handle_of(fd);
+  OVERLAPPED at = at_offset(off);
+  DWORD put = 0;
+  if (file != INVALID_HANDLE_VALUE && WriteFile(file, buf, io_size(n), &put, &at) != 0) {
+    return static_cast<long>(put);
+  }
+  return -1;
 }
 
 void release_hold(int hold) {
   if (hold >= 0) _close(hold);
 }
 
-bool sync_fd(int fd) { return _commit(fd) == 0; }
-bool close_fd(int fd) { return _close(fd) == 0; }
-
-std::string last_error_text() {
-  char buf[256] = {0};
-  strerror_s(buf, sizeof buf, errno);
-  return buf;
+// FlushFileBuffers itself: the C library's _commit reports any failure as
+// EBADF ("Bad file descriptor").
+bool sync_fd(int fd) {
+  const HANDLE file = handle_of(fd);
+  return file != INVALID_HANDLE_VALUE && FlushFileBuffers(file) != 0;
 }
+
+// _close keeps the code of a failed CloseHandle in _doserrno; none there
+// means that the descriptor was none.
+bool close_fd(int fd) {
+  if (_close(fd) == 0) return true;
+  SetLastError(_doserrno != 0 ? static_cast<DWORD>(_doserrno) : ERROR_INVALID_HANDLE);
+  return false;
+}
+
+// pread_at, pwrite_at, sync_fd and close_fd each leave the reason for their
+// failure as the last error.
+std::string last_error_text() { return windows_error_text(GetLastError()); }
 
 // Without MOVEFILE_REPLACE_EXISTING, MoveFileEx fails on an existing target;
 // without MOVEFILE_COPY_ALLOWED it never falls back to copying across volumes.
