@@ -97,6 +97,14 @@ DWORD io_size(std::size_t n) {
   return static_cast<DWORD>(std::min<std::size_t>(n, std::numeric_limits<long>::max()));
 }
 
+// A rename fails with these while another program has the file open without
+// sharing its deletion: a virus scanner, the search indexer or a backup
+// agent looking at the freshly written image, each for a moment.
+bool held_for_a_moment(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_LOCK_VIOLATION;
+}
+
 }  // namespace
 
 open_result open_image(const std::string& path, open_mode mode) {
@@ -192,14 +200,25 @@ bool close_fd(int fd) {
 std::string last_error_text() { return windows_error_text(GetLastError()); }
 
 // Without MOVEFILE_REPLACE_EXISTING, MoveFileEx fails on an existing target;
-// without MOVEFILE_COPY_ALLOWED it never falls back to copying across volumes.
+// without MOVEFILE_COPY_ALLOWED it never falls back to copying across
+// volumes. A rename refused while another program looks at the image is
+// tried again every 10 ms; one still refused after a second is a refusal,
+// never a wait without end.
 bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
-  if (MoveFileExW(system_path(from).c_str(), system_path(to).c_str(), MOVEFILE_WRITE_THROUGH) !=
-      0) {
-    return true;
+  constexpr int k_tries = 100;
+  constexpr DWORD k_pause_ms = 10;
+  const std::wstring source = system_path(from);
+  const std::wstring target = system_path(to);
+  for (int tried = 1; MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) == 0;
+       ++tried) {
+    const DWORD error = GetLastError();
+    if (!held_for_a_moment(error) || tried == k_tries) {
+      *why = windows_error_text(error);
+      return false;
+    }
+    Sleep(k_pause_ms);
   }
-  *why = windows_error_text(GetLastError());
-  return false;
+  return true;
 }
 
 // The calendar date of the system's time zone, as the clock in the task bar
