@@ -97,12 +97,29 @@ DWORD io_size(std::size_t n) {
   return static_cast<DWORD>(std::min<std::size_t>(n, std::numeric_limits<long>::max()));
 }
 
+// The folder that holds `path`, with its trailing separator: without it, the
+// root of a drive ("C:\") would be the drive's current folder ("C:").
+std::wstring folder_of(const std::string& path) {
+  const std::wstring full = system_path(path);
+  const std::size_t separator = full.find_last_of(L"\\/");
+  return separator == std::wstring::npos ? L"." : full.substr(0, separator + 1);
+}
+
 // A rename fails with these while another program has the file open without
 // sharing its deletion: a virus scanner, the search indexer or a backup
 // agent looking at the freshly written image, each for a moment.
 bool held_for_a_moment(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
          error == ERROR_LOCK_VIOLATION;
+}
+
+// Windows refuses a folder flush with these where it does not let this
+// program flush the folder: no right to open it for writing, or a file
+// system that flushes no folder. The rename is then as lasting as the file
+// system makes it.
+bool folder_flush_refused(DWORD error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_INVALID_FUNCTION ||
+         error == ERROR_INVALID_PARAMETER;
 }
 
 }  // namespace
@@ -201,9 +218,11 @@ std::string last_error_text() { return windows_error_text(GetLastError()); }
 
 // Without MOVEFILE_REPLACE_EXISTING, MoveFileEx fails on an existing target;
 // without MOVEFILE_COPY_ALLOWED it never falls back to copying across
-// volumes. A rename refused while another program looks at the image is
-// tried again every 10 ms; one still refused after a second is a refusal,
-// never a wait without end.
+// volumes. MOVEFILE_WRITE_THROUGH is documented only for such a copy; the
+// folder is flushed after the rename instead (sync_folder_of). A rename
+// refused while another program looks at the image is tried again every
+// 10 ms; one still refused after a second is a refusal, never a wait
+// without end.
 bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
   constexpr int k_tries = 100;
   constexpr DWORD k_pause_ms = 10;
@@ -230,9 +249,19 @@ void local_month_day(int* month, int* day) {
   *day = now.wDay;
 }
 
-// MoveFileEx with MOVEFILE_WRITE_THROUGH returns only once the rename is on
-// the disk.
-bool sync_folder_of(const std::string& /*path*/, std::string* /*why*/) { return true; }
+// FlushFileBuffers on the folder, opened as a folder (backup semantics) and
+// for writing, as FlushFileBuffers needs.
+bool sync_folder_of(const std::string& path, std::string* why) {
+  const HANDLE folder = CreateFileW(folder_of(path).c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const bool flushed = folder != INVALID_HANDLE_VALUE && FlushFileBuffers(folder) != 0;
+  const DWORD error = GetLastError();
+  if (folder != INVALID_HANDLE_VALUE) CloseHandle(folder);
+  if (flushed || folder_flush_refused(error)) return true;
+  *why = windows_error_text(error);
+  return false;
+}
 
 bool is_path_separator(char c) { return c == '/' || c == '\\' || c == ':'; }
 bool utf16_names() { return true; }
