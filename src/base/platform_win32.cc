@@ -10,10 +10,11 @@
 #include <sys/stat.h>
 #include <windows.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
+#include <limits>
 #include <string>
 
 #include "base/platform.h"
@@ -55,15 +56,70 @@ std::string windows_error_text(DWORD code) {
   return text;
 }
 
+// A handle as a descriptor; -1 with the last error set when the C library
+// has no descriptor left.
+int descriptor_of(HANDLE file) {
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
+  if (fd < 0) SetLastError(ERROR_TOO_MANY_OPEN_FILES);
+  return fd;
+}
+
 // A second handle of the same open file, as a descriptor: the share mode
-// lasts until both are closed. -1 when there is none.
+// lasts until both are closed. -1 with the last error set when there is none.
 int second_descriptor(HANDLE file) {
   const HANDLE self = GetCurrentProcess();
   HANDLE copy = nullptr;
   if (DuplicateHandle(self, file, self, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS) == 0) return -1;
-  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(copy), _O_BINARY);
+  const int fd = descriptor_of(copy);
   if (fd < 0) CloseHandle(copy);
   return fd;
+}
+
+// The descriptor's handle; INVALID_HANDLE_VALUE, with the last error set,
+// when the descriptor is none.
+HANDLE handle_of(int fd) {
+  const auto file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  if (file == INVALID_HANDLE_VALUE) SetLastError(ERROR_INVALID_HANDLE);
+  return file;
+}
+
+// Where ReadFile and WriteFile start on a handle opened for synchronous I/O,
+// whatever its file pointer.
+OVERLAPPED at_offset(std::uint64_t off) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(off);
+  at.OffsetHigh = static_cast<DWORD>(off >> 32U);
+  return at;
+}
+
+// At most what the count returned can tell (long is 32 bits on Windows).
+DWORD io_size(std::size_t n) {
+  return static_cast<DWORD>(std::min<std::size_t>(n, std::numeric_limits<long>::max()));
+}
+
+// The folder that holds `path`, with its trailing separator: without it, the
+// root of a drive ("C:\") would be the drive's current folder ("C:").
+std::wstring folder_of(const std::string& path) {
+  const std::wstring full = system_path(path);
+  const std::size_t separator = full.find_last_of(L"\\/");
+  return separator == std::wstring::npos ? L"." : full.substr(0, separator + 1);
+}
+
+// A rename fails with these while another program has the file open without
+// sharing its deletion: a virus scanner, the search indexer or a backup
+// agent looking at the freshly written image, each for a moment.
+bool held_for_a_moment(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_LOCK_VIOLATION;
+}
+
+// Windows refuses a folder flush with these where it does not let this
+// program flush the folder: no right to open it for writing, or a file
+// system that flushes no folder. The rename is then as lasting as the file
+// system makes it.
+bool folder_flush_refused(DWORD error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_INVALID_FUNCTION ||
+         error == ERROR_INVALID_PARAMETER;
 }
 
 }  // namespace
@@ -90,8 +146,9 @@ open_result open_image(const std::string& path, open_mode mode) {
     r.why = windows_error_text(error);
     return r;
   }
-  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
+  const int fd = descriptor_of(file);
   if (fd < 0) {
+    r.why = windows_error_text(GetLastError());
     CloseHandle(file);
     return r;
   }
@@ -102,6 +159,7 @@ open_result open_image(const std::string& path, open_mode mode) {
   }
   r.hold = second_descriptor(file);
   if (r.hold < 0) {
+    r.why = windows_error_text(GetLastError());
     _close(fd);
     return r;
   }
@@ -111,38 +169,75 @@ open_result open_image(const std::string& path, open_mode mode) {
   return r;
 }
 
+// ReadFile and WriteFile on the descriptor's handle rather than the C
+// library's _read and _write, so that a failure leaves the system's own
+// reason as the last error.
 long pread_at(int fd, void* buf, std::size_t n, std::uint64_t off) {
-  if (_lseeki64(fd, static_cast<__int64>(off), SEEK_SET) < 0) return -1;
-  return _read(fd, buf, static_cast<unsigned>(n));
+  const HANDLE file = handle_of(fd);
+  OVERLAPPED at = at_offset(off);
+  DWORD got = 0;
+  if (file != INVALID_HANDLE_VALUE && ReadFile(file, buf, io_size(n), &got, &at) != 0) {
+    return static_cast<long>(got);
+  }
+  // A read that starts at the end of the file ends with this error.
+  return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
 }
 
 long pwrite_at(int fd, const void* buf, std::size_t n, std::uint64_t off) {
-  if (_lseeki64(fd, static_cast<__int64>(off), SEEK_SET) < 0) return -1;
-  return _write(fd, buf, static_cast<unsigned>(n));
+  const HANDLE file = handle_of(fd);
+  OVERLAPPED at = at_offset(off);
+  DWORD put = 0;
+  if (file != INVALID_HANDLE_VALUE && WriteFile(file, buf, io_size(n), &put, &at) != 0) {
+    return static_cast<long>(put);
+  }
+  return -1;
 }
 
 void release_hold(int hold) {
   if (hold >= 0) _close(hold);
 }
 
-bool sync_fd(int fd) { return _commit(fd) == 0; }
-bool close_fd(int fd) { return _close(fd) == 0; }
-
-std::string last_error_text() {
-  char buf[256] = {0};
-  strerror_s(buf, sizeof buf, errno);
-  return buf;
+// FlushFileBuffers itself: the C library's _commit reports any failure as
+// EBADF ("Bad file descriptor").
+bool sync_fd(int fd) {
+  const HANDLE file = handle_of(fd);
+  return file != INVALID_HANDLE_VALUE && FlushFileBuffers(file) != 0;
 }
 
-// Without MOVEFILE_REPLACE_EXISTING, MoveFileEx fails on an existing target;
-// without MOVEFILE_COPY_ALLOWED it never falls back to copying across volumes.
-bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
-  if (MoveFileExW(system_path(from).c_str(), system_path(to).c_str(), MOVEFILE_WRITE_THROUGH) !=
-      0) {
-    return true;
-  }
-  *why = windows_error_text(GetLastError());
+// _close keeps the code of a failed CloseHandle in _doserrno; none there
+// means that the descriptor was none.
+bool close_fd(int fd) {
+  if (_close(fd) == 0) return true;
+  SetLastError(_doserrno != 0 ? static_cast<DWORD>(_doserrno) : ERROR_INVALID_HANDLE);
   return false;
+}
+
+// pread_at, pwrite_at, sync_fd and close_fd each leave the reason for their
+// failure as the last error.
+std::string last_error_text() { return windows_error_text(GetLastError()); }
+
+// Without MOVEFILE_REPLACE_EXISTING, MoveFileEx fails on an existing target;
+// without MOVEFILE_COPY_ALLOWED it never falls back to copying across
+// volumes. MOVEFILE_WRITE_THROUGH is documented only for such a copy; the
+// folder is flushed after the rename instead (sync_folder_of). A rename
+// refused while another program looks at the image is tried again every
+// 10 ms; one still refused after a second is a refusal, never a wait
+// without end.
+bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
+  constexpr int k_tries = 100;
+  constexpr DWORD k_pause_ms = 10;
+  const std::wstring source = system_path(from);
+  const std::wstring target = system_path(to);
+  for (int tried = 1; MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) == 0;
+       ++tried) {
+    const DWORD error = GetLastError();
+    if (!held_for_a_moment(error) || tried == k_tries) {
+      *why = windows_error_text(error);
+      return false;
+    }
+    Sleep(k_pause_ms);
+  }
+  return true;
 }
 
 // The calendar date of the system's time zone, as the clock in the task bar
@@ -154,9 +249,19 @@ void local_month_day(int* month, int* day) {
   *day = now.wDay;
 }
 
-// MoveFileEx with MOVEFILE_WRITE_THROUGH returns only once the rename is on
-// the disk.
-bool sync_folder_of(const std::string& /*path*/, std::string* /*why*/) { return true; }
+// FlushFileBuffers on the folder, opened as a folder (backup semantics) and
+// for writing, as FlushFileBuffers needs.
+bool sync_folder_of(const std::string& path, std::string* why) {
+  const HANDLE folder = CreateFileW(folder_of(path).c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const bool flushed = folder != INVALID_HANDLE_VALUE && FlushFileBuffers(folder) != 0;
+  const DWORD error = GetLastError();
+  if (folder != INVALID_HANDLE_VALUE) CloseHandle(folder);
+  if (flushed || folder_flush_refused(error)) return true;
+  *why = windows_error_text(error);
+  return false;
+}
 
 bool is_path_separator(char c) { return c == '/' || c == '\\' || c == ':'; }
 bool utf16_names() { return true; }
