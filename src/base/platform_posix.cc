@@ -12,6 +12,12 @@
 
 #include "base/platform.h"
 
+// A 32-bit program without 64-bit file offsets, inode numbers and times
+// fails stat on a file numbered above 2^32 or dated after 2038, and its clock
+// ends in 2038: CMakeLists.txt asks the C library for them.
+static_assert(sizeof(off_t) == 8 && sizeof(ino_t) == 8, "build with -D_FILE_OFFSET_BITS=64");
+static_assert(sizeof(std::time_t) == 8, "build with -D_TIME_BITS=64");
+
 namespace plat {
 
 namespace {
