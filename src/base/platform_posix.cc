@@ -60,10 +60,11 @@ open_result posix::open_image_with(stat_fn look, const std::string& path, open_m
   if (fd < 0) return refuse(open_status::cannot_open);
   struct stat st {};
   open_status status = open_status::cannot_open;
+  // Another file put in its place meanwhile: the image is being changed.
   if (::fstat(fd, &st) == 0) {
-    status = S_ISREG(st.st_mode) && same_file(st, named)
-                 ? posix::hold_image(fd, st, path, mode, &r.hold)
-                 : open_status::not_regular;
+    status = !S_ISREG(st.st_mode)    ? open_status::not_regular
+             : !same_file(st, named) ? open_status::in_use
+                                     : posix::hold_image(fd, st, path, mode, &r.hold);
   }
   if (status != open_status::ok) {
     refuse(status);
