@@ -38,42 +38,41 @@ bool same_file(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-}  // namespace
-
-open_result posix::open_image_with(stat_fn look, const std::string& path, open_mode mode) {
-  open_result r;
-  const auto refuse = [&r](open_status status) {
-    if (status == open_status::cannot_open) r.why = std::strerror(errno);
-    r.status = status;
-    return r;
-  };
+// Opens and holds the image into `r`; the status, with errno saying why
+// when the image cannot be opened.
+open_status open_and_hold(posix::path_stat_fn look, const std::string& path, open_mode mode,
+                          open_result& r) {
   // Opening is not harmless for everything a path can name: a device may
   // start (a watchdog arms, a tape rewinds when closed), a FIFO waits for a
   // writer. So only a regular file is opened, without waiting in case it was
   // swapped for a FIFO meanwhile, and it must still be the file looked at.
   struct stat named {};
-  if (look(path.c_str(), &named) != 0) return refuse(open_status::cannot_open);
-  if (!S_ISREG(named.st_mode)) return refuse(open_status::not_regular);
+  if (look(path.c_str(), &named) != 0) return open_status::cannot_open;
+  if (!S_ISREG(named.st_mode)) return open_status::not_regular;
   const int access = mode == open_mode::update ? O_RDWR : O_RDONLY;
-  const int fd =
-      above_standard_streams(::open(path.c_str(), access | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
-  if (fd < 0) return refuse(open_status::cannot_open);
+  r.image = file(
+      above_standard_streams(::open(path.c_str(), access | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)));
+  if (!r.image.is_open()) return open_status::cannot_open;
+  const int fd = static_cast<int>(r.image.get());
   struct stat st {};
-  open_status status = open_status::cannot_open;
+  if (::fstat(fd, &st) != 0) return open_status::cannot_open;
+  if (!S_ISREG(st.st_mode)) return open_status::not_regular;
   // Another file put in its place meanwhile: the image is being changed.
-  if (::fstat(fd, &st) == 0) {
-    status = !S_ISREG(st.st_mode)    ? open_status::not_regular
-             : !same_file(st, named) ? open_status::in_use
-                                     : posix::hold_image(fd, st, path, mode, &r.hold);
-  }
-  if (status != open_status::ok) {
-    refuse(status);
-    ::close(fd);
-    return r;
-  }
-  r.status = status;
-  r.fd = fd;
+  if (!same_file(st, named)) return open_status::in_use;
+  posix::held held = posix::hold_image(fd, st, path, mode);
+  r.hold = std::move(held.hold);
   r.size = static_cast<std::uint64_t>(st.st_size);
+  return held.status;
+}
+
+}  // namespace
+
+open_result posix::open_image_with(path_stat_fn look, const std::string& path, open_mode mode) {
+  open_result r;
+  r.status = open_and_hold(look, path, mode, r);
+  if (r.status == open_status::ok) return r;
+  if (r.status == open_status::cannot_open) r.why = std::strerror(errno);
+  r.image.close();  // a refusal leaves nothing open
   return r;
 }
 
@@ -81,20 +80,23 @@ open_result open_image(const std::string& path, open_mode mode) {
   return posix::open_image_with(::stat, path, mode);
 }
 
-long pread_at(int fd, void* buf, std::size_t n, std::uint64_t off) {
-  return static_cast<long>(::pread(fd, buf, n, static_cast<off_t>(off)));
+long file::read_at(void* buf, std::size_t n, std::uint64_t off) const {
+  return static_cast<long>(::pread(static_cast<int>(value_), buf, n, static_cast<off_t>(off)));
 }
 
-long pwrite_at(int fd, const void* buf, std::size_t n, std::uint64_t off) {
-  return static_cast<long>(::pwrite(fd, buf, n, static_cast<off_t>(off)));
+long file::write_at(const void* buf, std::size_t n, std::uint64_t off) const {
+  return static_cast<long>(::pwrite(static_cast<int>(value_), buf, n, static_cast<off_t>(off)));
 }
 
-void release_hold(int hold) {
-  if (hold >= 0) ::close(hold);
-}
+bool file::sync() const { return ::fsync(static_cast<int>(value_)) == 0; }
 
-bool sync_fd(int fd) { return ::fsync(fd) == 0; }
-bool close_fd(int fd) { return ::close(fd) == 0; }
+// The descriptor is let go whatever close says (Linux frees it even then).
+bool file::close() {
+  if (!is_open()) return true;
+  const int fd = static_cast<int>(value_);
+  value_ = k_none;
+  return ::close(fd) == 0;
+}
 
 std::string last_error_text() { return std::strerror(errno); }
 
@@ -131,7 +133,7 @@ bool name_free(const std::string& name) {
 // only for the instant of its rename, so a held folder is tried again every
 // 10 ms; one still held after a second (by some other program) is a refusal
 // with EWOULDBLOCK, never a wait without end.
-bool lock_folder(posix::lock_fn lock, int folder) {
+bool lock_folder(posix::fd_op_fn lock, int folder) {
   constexpr int k_tries = 100;
   constexpr timespec k_pause{0, 10'000'000};
   for (int tried = 1; lock(folder, LOCK_EX | LOCK_NB) != 0; ++tried) {
@@ -141,6 +143,9 @@ bool lock_folder(posix::lock_fn lock, int folder) {
   return true;
 }
 
+// The system's reason for the failure that errno names.
+outcome failed() { return {false, std::strerror(errno)}; }
+
 // A rename where the file system has neither the no-replace flag nor hard
 // links (FAT, exFAT): every run that renames there does so under an exclusive
 // lock on the folder, so no other run can take the new name between the
@@ -148,90 +153,86 @@ bool lock_folder(posix::lock_fn lock, int folder) {
 // the image under one of its names, as the rename is atomic, and its lock
 // goes with it. A folder that cannot be locked is a refusal: an unguarded
 // rename could replace the image of a run racing for the same name.
-bool rename_in_locked_folder(posix::lock_fn lock, const std::string& from, const std::string& to,
-                             std::string* why) {
-  const int folder = ::open(folder_of(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const bool ok = folder >= 0 && lock_folder(lock, folder) && name_free(to) &&
-                  ::rename(from.c_str(), to.c_str()) == 0;
-  if (!ok) *why = std::strerror(errno);
-  if (folder >= 0) ::close(folder);
-  return ok;
+outcome rename_in_locked_folder(posix::fd_op_fn lock, const std::string& from,
+                                const std::string& to) {
+  const file folder(::open(folder_of(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const bool ok = folder.is_open() && lock_folder(lock, static_cast<int>(folder.get())) &&
+                  name_free(to) && ::rename(from.c_str(), to.c_str()) == 0;
+  return ok ? outcome{} : failed();
 }
 
 }  // namespace
 
 namespace posix {
 
-open_status hold_image(int fd, const struct stat& opened, const std::string& path, open_mode mode,
-                       int* hold, lock_fn lock) {
+held hold_image(int fd, const struct stat& opened, const std::string& path, open_mode mode,
+                fd_op_fn lock) {
   // Runs that only read the image share it; a run that changes it has it alone.
   const int kind = mode == open_mode::update ? LOCK_EX : LOCK_SH;
   if (lock(fd, kind | LOCK_NB) != 0) {
-    if (errno == EWOULDBLOCK) return open_status::in_use;
+    if (errno == EWOULDBLOCK) return {open_status::in_use, file()};
     // A file system without locks (some network shares) leaves the image
     // unheld, as images were before runs held them.
-    return errno == ENOLCK || errno == EOPNOTSUPP ? open_status::ok : open_status::cannot_open;
+    const bool unlocked = errno == ENOLCK || errno == EOPNOTSUPP;
+    return {unlocked ? open_status::ok : open_status::cannot_open, file()};
   }
   // The run that held the image may have renamed it after this run opened
   // it: the path must still name the file that is now held.
   struct stat named {};
-  if (::stat(path.c_str(), &named) != 0 || !same_file(named, opened)) return open_status::in_use;
+  if (::stat(path.c_str(), &named) != 0 || !same_file(named, opened)) {
+    return {open_status::in_use, file()};
+  }
   // The lock belongs to the open file, so a second descriptor keeps it.
-  *hold = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-  return *hold < 0 ? open_status::cannot_open : open_status::ok;
+  file hold(::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1));
+  return {hold.is_open() ? open_status::ok : open_status::cannot_open, std::move(hold)};
 }
 
-bool rename_no_replace_with(rename2_fn rename2, const std::string& from, const std::string& to,
-                            std::string* why, rename2_fn link, lock_fn lock, unlink_fn unlink) {
-  if (rename2(from.c_str(), to.c_str()) == 0) return true;
+outcome rename_no_replace_with(two_paths_fn rename2, const std::string& from, const std::string& to,
+                               two_paths_fn link, fd_op_fn lock, path_fn unlink) {
+  if (rename2(from.c_str(), to.c_str()) == 0) return {};
   const auto unsupported = [] { return errno == ENOSYS || errno == EOPNOTSUPP; };
   if (errno == EINVAL || unsupported()) {
     // The file system does not know the flag: a hard link fails on an
     // existing target, so link and unlink give the same guarantee.
     if (link(from.c_str(), to.c_str()) == 0) {
-      if (unlink(from.c_str()) == 0) return true;
+      if (unlink(from.c_str()) == 0) return {};
       // The image keeps one name, its old one.
       const int error = errno;
       unlink(to.c_str());
       errno = error;
     } else if (errno == EPERM || unsupported()) {
-      return rename_in_locked_folder(lock, from, to, why);
+      return rename_in_locked_folder(lock, from, to);
     }
   }
-  *why = std::strerror(errno);
-  return false;
+  return failed();
 }
 
-bool sync_folder_with(sync_fn sync, const std::string& path, std::string* why) {
-  const int fd = ::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+outcome sync_folder_with(fd_fn sync, const std::string& path) {
+  const file folder(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   // EINVAL and EBADF: the file system cannot flush a folder at all (some
   // FUSE and network ones). EACCES and EPERM: the folder may be written but
   // not read (a drop box), so this run cannot open it to flush it. Either way
   // the rename is done and as lasting as this run can make it.
-  const bool ok = fd >= 0 ? sync(fd) == 0 || errno == EINVAL || errno == EBADF
-                          : errno == EACCES || errno == EPERM;
-  if (!ok) *why = std::strerror(errno);
-  if (fd >= 0) ::close(fd);
-  return ok;
+  const bool ok = folder.is_open() ? sync(static_cast<int>(folder.get())) == 0 || errno == EINVAL ||
+                                         errno == EBADF
+                                   : errno == EACCES || errno == EPERM;
+  return ok ? outcome{} : failed();
 }
 
 }  // namespace posix
 
-bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
-  return posix::rename_no_replace_with(rename_noreplace_syscall, from, to, why);
+outcome rename_no_replace(const std::string& from, const std::string& to) {
+  return posix::rename_no_replace_with(rename_noreplace_syscall, from, to);
 }
 
 // A rename lasts once the folder that holds the file has reached the disk.
-bool sync_folder_of(const std::string& path, std::string* why) {
-  return posix::sync_folder_with(::fsync, path, why);
-}
+outcome sync_folder_of(const std::string& path) { return posix::sync_folder_with(::fsync, path); }
 
-void local_month_day(int* month, int* day) {
+month_day local_month_day() {
   const std::time_t now = std::time(nullptr);
   std::tm tm{};
   localtime_r(&now, &tm);
-  *month = tm.tm_mon + 1;
-  *day = tm.tm_mday;
+  return {tm.tm_mon + 1, tm.tm_mday};
 }
 
 bool is_path_separator(char c) { return c == '/'; }

@@ -70,8 +70,8 @@ TEST(Platform, ImageIsHeldForOneRunAtATime) {
   plat::open_result first{};
   with_closed(STDERR_FILENO, [&] { first = plat::open_image(path, plat::open_mode::update); });
   ASSERT_EQ(first.status, open_status::ok);
-  EXPECT_GT(std::min(first.fd, first.hold), STDERR_FILENO);
-  close(first.fd);
+  EXPECT_GT(std::min(first.image.get(), first.hold.get()), STDERR_FILENO);
+  first.image.close();
   const auto open_before = open_now();
   EXPECT_EQ(plat::open_image(path, plat::open_mode::update).status, open_status::in_use);
   EXPECT_EQ(open_now(), open_before);
@@ -80,9 +80,8 @@ TEST(Platform, ImageIsHeldForOneRunAtATime) {
   ASSERT_EQ(fstat(fd, &st), 0);
   fs::rename(path, k_dir / "moved.img");
   std::ofstream(path) << "another";
-  plat::release_hold(first.hold);
-  int hold = -1;
-  EXPECT_EQ(plat::posix::hold_image(fd, st, path, plat::open_mode::update, &hold),
+  first.hold.close();
+  EXPECT_EQ(plat::posix::hold_image(fd, st, path, plat::open_mode::update).status,
             open_status::in_use);
   // clang-format off
   const std::pair<int, open_status> fails[] = {
@@ -91,15 +90,14 @@ TEST(Platform, ImageIsHeldForOneRunAtATime) {
   // clang-format on
   for (const auto& [error, status] : fails) {
     g_lock_error = error;
-    EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update, &hold,
-                                      lock_as_set),
-              status);
+    const plat::posix::held held =
+        plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update, lock_as_set);
+    EXPECT_EQ(held.status, status);
+    EXPECT_FALSE(held.hold.is_open());
   }
-  EXPECT_EQ(hold, -1);
-  EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update, &hold),
-            open_status::ok);
+  EXPECT_TRUE(
+      plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update).hold.is_open());
   close(fd);
-  plat::release_hold(hold);
 }
 
 // A stand-in for the look at the path, after which a FIFO or another file takes its place.
@@ -162,26 +160,27 @@ TEST(Platform, RenameNeverReplacesAFileAndLasts) {
       std::thread holder([&] {
         if (r.held == 2) usleep(200000), close(other);
       });
-      std::string why;
       g_rename2_error = r.rename2, g_link_error = r.link, g_lock_error = r.lock;
       g_unlink_error = r.unlink;
-      EXPECT_EQ(plat::posix::rename_no_replace_with(
-                    link_as_set<g_rename2_error>, k_dir / "board.img", k_dir / "new.img", &why,
-                    link_as_set<g_link_error>, lock_as_set, unlink_as_set),
-                *r.why == '\0');
+      const plat::outcome renamed = plat::posix::rename_no_replace_with(
+          link_as_set<g_rename2_error>, k_dir / "board.img", k_dir / "new.img",
+          link_as_set<g_link_error>, lock_as_set, unlink_as_set);
       holder.join();
       if (r.held != 2) close(other);
-      EXPECT_EQ(why, r.why);
+      EXPECT_EQ(renamed.ok, *r.why == '\0');
+      EXPECT_EQ(renamed.why, r.why);
       EXPECT_EQ(text_of("board.img") + text_of("new.img"), r.files_after);
     }
-    std::string why, missing;
-    EXPECT_TRUE(plat::sync_folder_of(k_dir / "a.img", &why));
-    EXPECT_FALSE(plat::sync_folder_of(k_dir / "missing/a.img", &missing));
+    EXPECT_TRUE(plat::sync_folder_of(k_dir / "a.img").ok);
+    const plat::outcome missing = plat::sync_folder_of(k_dir / "missing/a.img");
+    plat::outcome synced;
     for (const int error : {EINVAL, EBADF, EIO}) {
       g_sync_error = error;
-      EXPECT_EQ(plat::posix::sync_folder_with(sync_as_set, k_dir / "a.img", &why), error != EIO);
+      synced = plat::posix::sync_folder_with(sync_as_set, k_dir / "a.img");
+      EXPECT_EQ(synced.ok, error != EIO);
     }
-    EXPECT_EQ(missing + ", " + why, "No such file or directory, Input/output error");
+    EXPECT_EQ(missing.ok ? "" : missing.why + ", " + synced.why,
+              "No such file or directory, Input/output error");
     EXPECT_EQ(open_now(), open_before);
   });
   fs::remove_all(k_dir);

@@ -1,5 +1,7 @@
 #include "cli/run.h"
 
+#include <utility>
+
 #include "base/console.h"
 #include "base/platform.h"
 #include "cli/cmd_table.h"
@@ -9,7 +11,7 @@
 #include "image/oem_area.h"
 
 std::unique_ptr<img_stream> open_image_file(const std::string& path, plat::open_mode mode) {
-  const plat::open_result r = plat::open_image(path, mode);
+  plat::open_result r = plat::open_image(path, mode);
   switch (r.status) {
     case plat::open_status::cannot_open:
       con_printf("[Error] Fail to open file!\n");
@@ -24,7 +26,7 @@ std::unique_ptr<img_stream> open_image_file(const std::string& path, plat::open_
     case plat::open_status::ok:
       break;
   }
-  auto stream = std::make_unique<file_img_stream>(r.fd, r.hold);
+  auto stream = std::make_unique<file_img_stream>(std::move(r.image), std::move(r.hold));
   if (r.size < oem::k_image_size) {
     con_printf("[Error] Image file is too small: %llu bytes, at least %u expected!\n",
                static_cast<unsigned long long>(r.size), static_cast<unsigned>(oem::k_image_size));

@@ -25,9 +25,9 @@ const std::string k_ports = "current port num : 4, max port num : 4\nPlease inpu
 const std::string k_kept = "[WARN] File has not been modified.\n\n";
 const std::string k_partly = "[ERROR] Image x/b.img may be only partly written; it keeps its name.\n";
 const std::string k_fail = "[ERROR] Fail to ";
-const std::string k_closed = "open x/b.img\nclose\nrelease 4\n";
-const std::string k_synced = "open x/b.img\nsync\nclose\nrelease 4\n";
-const std::string k_moved = "open x/b.img\nsync\nclose\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\nrelease 4\n";
+const std::string k_closed = "open x/b.img\nclose 3\nclose 4\n";
+const std::string k_synced = "open x/b.img\nsync\nclose 3\nclose 4\n";
+const std::string k_moved = "open x/b.img\nsync\nclose 3\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\nclose 4\n";
 // clang-format on
 
 TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
@@ -99,7 +99,7 @@ TEST(Faults, NoWordIsWrittenAfterAFailure) {
   g_image = mem_image{};
   ASSERT_TRUE(testimg::build("", &g_image.bytes));
   g_image.fails = fault::read, g_image.fault_at = 0xFF000;
-  file_img_stream stream(3, -1);
+  file_img_stream stream(plat::file(3), plat::file());
   std::uint32_t word = 7;
   EXPECT_FALSE(rd_img(stream, 0xFF000, &word) || wt_img(stream, 0xFF004, 1));
   EXPECT_EQ(word, 7U);

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+
+#include "base/platform.h"
 
 class img_stream {
  public:
@@ -55,8 +58,8 @@ class img_stream {
 // after the rename that follows close().
 class file_img_stream : public img_stream {
  public:
-  file_img_stream(int fd, int hold) : fd_(fd), hold_(hold) {}
-  ~file_img_stream() override;
+  file_img_stream(plat::file image, plat::file hold)
+      : hold_(std::move(hold)), image_(std::move(image)) {}
   bool read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) override;
   bool write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) override;
   bool sync() override;
@@ -64,9 +67,8 @@ class file_img_stream : public img_stream {
   std::string error_text() const override { return error_; }
 
  private:
-  int fd_;
-  int hold_;
-  bool open_ = true;
+  plat::file hold_;  // declared first, so that it goes last
+  plat::file image_;
   std::string error_;
   std::string sync_error_;  // why the first failed flush failed
 };
