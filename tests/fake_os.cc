@@ -12,12 +12,17 @@ namespace plat {
 
 open_result open_image(const std::string& path, open_mode mode) {
   g_image.log += (mode == open_mode::update ? "open " : "open to read ") + path + "\n";
+  if (g_image.hits(fault::in_place, 1) && mode == open_mode::update) {
+    return {open_status::no_update_in_place, file(), file(), 0, "injected fault"};
+  }
   return {open_status::ok, file(3), file(4), g_image.bytes.size(), ""};
 }
 
 long file::read_at(void* buf, std::size_t n, std::uint64_t off) const {
   mem_image& m = g_image;
-  if (m.hits(fault::read, off) || off + n > m.bytes.size()) return ++m.failures, -1;
+  if (m.hits(fault::read, off) || m.hits(fault::in_place, 0) || off + n > m.bytes.size()) {
+    return ++m.failures, -1;
+  }
   if (m.hits(fault::short_io, off)) return ++m.failures, 0;
   std::memcpy(buf, m.bytes.data() + off, n);
   return static_cast<long>(n);
@@ -49,8 +54,9 @@ bool file::close() {
 }
 
 std::string last_error_text() { return "injected fault"; }
+bool refused_in_place() { return g_image.fails == fault::in_place; }
 
-outcome rename_no_replace(const std::string& from, const std::string& to) {
+outcome rename_no_replace(const std::string& from, const std::string& to, file& /*hold*/) {
   g_image.log += "rename " + from + " " + to + "\n";
   return {};
 }

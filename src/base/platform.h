@@ -44,8 +44,20 @@ class file {
   native value_ = k_none;
 };
 
-// Result of opening an image. An image is in use while another run holds it.
-enum class open_status { ok, cannot_open, not_regular, in_use };
+// Result of opening an image. An image is in use while another run holds it,
+// or another program keeps it from being opened (why then says how). An
+// image to be changed must have one name: a symbolic link (why: what it
+// points to) or a file with other hard links is refused. A file system that
+// cannot change a file in place refuses to open one for update.
+enum class open_status {
+  ok,
+  cannot_open,
+  not_regular,
+  in_use,
+  symbolic_link,
+  other_names,
+  no_update_in_place
+};
 
 // What a run does with the image: only read it (the listing), or change it.
 enum class open_mode { read, update };
@@ -55,13 +67,14 @@ struct open_result {
   file image;            // open when status is ok
   file hold;             // keeps other runs out until closed; not open for none
   std::uint64_t size{};  // file size, valid when status is ok
-  std::string why;       // the system's reason, when status is cannot_open
+  std::string why;       // the system's reason, when the status has one
 };
 
 // Opens an existing regular file, for reading only or for reading and
 // writing; never creates or truncates. What the path names is looked at
-// first: nothing else (a device, a FIFO, a folder) is ever opened, and the
-// file opened must be the one looked at. A run that changes the image holds
+// first: nothing else (a device, a FIFO, a folder) is ever opened, nothing
+// with another name is opened for writing, and the file opened must be the
+// one looked at. A run that changes the image holds
 // it alone; runs that only read it may share it with each other. The hold
 // outlasts the image's own file, so that it covers the rename after the
 // image is closed.
@@ -70,14 +83,21 @@ open_result open_image(const std::string& path, open_mode mode);
 // Text of the last system error of this thread (errno or GetLastError).
 std::string last_error_text();
 
+// True when the last error says that the file system cannot change a file in
+// place: a read or write of a file open for update refused as unsupported
+// or not permitted.
+bool refused_in_place();
+
 // What a call that may fail did: ok, or the system's reason.
 struct outcome {
   bool ok = true;
   std::string why;
 };
 
-// Renames from -> to, failing when `to` exists.
-outcome rename_no_replace(const std::string& from, const std::string& to);
+// Renames from -> to, failing when `to` exists. Where the file system
+// refuses to rename a file that is open (some shares), `hold` is closed
+// first, letting other runs have the image for the rename.
+outcome rename_no_replace(const std::string& from, const std::string& to, file& hold);
 
 // Makes a rename that ended at `path` last across a power cut.
 outcome sync_folder_of(const std::string& path);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 
@@ -38,28 +39,93 @@ bool same_file(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Opens and holds the image into `r`; the status, with errno saying why
-// when the image cannot be opened.
-open_status open_and_hold(posix::path_stat_fn look, const std::string& path, open_mode mode,
-                          open_result& r) {
+// The folder that holds `path`, with its trailing slash; "." for a bare name.
+std::string folder_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+// What another program holds for a moment (a lease, a folder lock) is tried
+// again every 10 ms, for up to a second: never a wait without end.
+constexpr int k_tries = 100;
+constexpr timespec k_pause{0, 10'000'000};
+
+// Opens `path`. An open refused because another program holds a lease on the
+// file (an NFS server for a client's delegation, Samba for an oplock) has
+// asked it to let go, so it is tried again; -1 with errno when it fails.
+int open_leased(posix::path_open_fn open, const std::string& path, int flags) {
+  for (int tried = 1;; ++tried) {
+    const int fd = above_standard_streams(open(path.c_str(), flags));
+    if (fd >= 0 || errno != EWOULDBLOCK || tried == k_tries) return fd;
+    ::nanosleep(&k_pause, nullptr);
+  }
+}
+
+// Locks the folder open at `folder` (`kind`: LOCK_EX or LOCK_SH). Another run
+// holds it only for its rename, so a held folder is waited for; one still
+// held after a second (by some other program) is a refusal with EWOULDBLOCK.
+bool lock_folder(posix::fd_op_fn lock, int folder, int kind) {
+  for (int tried = 1; lock(folder, kind | LOCK_NB) != 0; ++tried) {
+    if (errno != EWOULDBLOCK || tried == k_tries) return false;
+    ::nanosleep(&k_pause, nullptr);
+  }
+  return true;
+}
+
+// A run whose file system refuses to rename an open image lets go of its
+// hold under an exclusive lock on the folder, just before its rename
+// (rename_in_locked_folder). A run that took the image in that moment waits
+// for the folder, so that its check of the path sees the rename. False when
+// the folder stayed held; a folder that cannot be opened or locked at all
+// holds no such rename.
+bool no_rename_pending(posix::fd_op_fn lock, const std::string& path) {
+  const file folder(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return !folder.is_open() || lock_folder(lock, static_cast<int>(folder.get()), LOCK_SH) ||
+         errno != EWOULDBLOCK;
+}
+
+// Opens and holds the image into `r`: the status, and where it has one, its
+// reason in r.why.
+open_status open_and_hold(posix::path_stat_fn look, posix::path_open_fn open,
+                          const std::string& path, open_mode mode, open_result& r) {
+  const auto because = [&r](open_status status) {
+    r.why = std::strerror(errno);
+    return status;
+  };
+  const bool update = mode == open_mode::update;
   // Opening is not harmless for everything a path can name: a device may
   // start (a watchdog arms, a tape rewinds when closed), a FIFO waits for a
   // writer. So only a regular file is opened, without waiting in case it was
   // swapped for a FIFO meanwhile, and it must still be the file looked at.
+  // An image to be changed is looked at itself, not through a link, and is
+  // refused when it has another name, which would change with it and keep
+  // the old text under the name that was meant to tell the two apart.
   struct stat named {};
-  if (look(path.c_str(), &named) != 0) return open_status::cannot_open;
+  if (look(path.c_str(), &named) != 0) return because(open_status::cannot_open);
+  if (S_ISLNK(named.st_mode)) {
+    std::string target(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(path.c_str(), &target[0], target.size());
+    r.why = target.substr(0, n > 0 ? static_cast<std::size_t>(n) : 0);
+    return open_status::symbolic_link;
+  }
   if (!S_ISREG(named.st_mode)) return open_status::not_regular;
-  const int access = mode == open_mode::update ? O_RDWR : O_RDONLY;
-  r.image = file(
-      above_standard_streams(::open(path.c_str(), access | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)));
-  if (!r.image.is_open()) return open_status::cannot_open;
+  if (update && named.st_nlink > 1) return open_status::other_names;
+  const int access = update ? O_RDWR | O_NOFOLLOW : O_RDONLY;
+  r.image = file(open_leased(open, path, access | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+  if (!r.image.is_open()) {
+    return because(errno == EWOULDBLOCK            ? open_status::in_use
+                   : update && errno == EOPNOTSUPP ? open_status::no_update_in_place
+                                                   : open_status::cannot_open);
+  }
   const int fd = static_cast<int>(r.image.get());
   struct stat st {};
-  if (::fstat(fd, &st) != 0) return open_status::cannot_open;
+  if (::fstat(fd, &st) != 0) return because(open_status::cannot_open);
   if (!S_ISREG(st.st_mode)) return open_status::not_regular;
   // Another file put in its place meanwhile: the image is being changed.
   if (!same_file(st, named)) return open_status::in_use;
+  if (update && st.st_nlink > 1) return open_status::other_names;
   posix::held held = posix::hold_image(fd, st, path, mode);
+  if (held.status == open_status::cannot_open) return because(held.status);
   r.hold = std::move(held.hold);
   r.size = static_cast<std::uint64_t>(st.st_size);
   return held.status;
@@ -67,17 +133,16 @@ open_status open_and_hold(posix::path_stat_fn look, const std::string& path, ope
 
 }  // namespace
 
-open_result posix::open_image_with(path_stat_fn look, const std::string& path, open_mode mode) {
+open_result posix::open_image_with(path_stat_fn look, const std::string& path, open_mode mode,
+                                   path_open_fn open) {
   open_result r;
-  r.status = open_and_hold(look, path, mode, r);
-  if (r.status == open_status::ok) return r;
-  if (r.status == open_status::cannot_open) r.why = std::strerror(errno);
-  r.image.close();  // a refusal leaves nothing open
+  r.status = open_and_hold(look, open, path, mode, r);
+  if (r.status != open_status::ok) r.image.close();  // a refusal leaves nothing open
   return r;
 }
 
 open_result open_image(const std::string& path, open_mode mode) {
-  return posix::open_image_with(::stat, path, mode);
+  return posix::open_image_with(mode == open_mode::update ? ::lstat : ::stat, path, mode);
 }
 
 long file::read_at(void* buf, std::size_t n, std::uint64_t off) const {
@@ -100,6 +165,10 @@ bool file::close() {
 
 std::string last_error_text() { return std::strerror(errno); }
 
+// An rclone mount without a write cache opens a file for update but refuses
+// every read and write of it.
+bool refused_in_place() { return errno == EPERM || errno == EOPNOTSUPP; }
+
 namespace {
 
 // renameat2(RENAME_NOREPLACE) through the raw system call, so that an older C
@@ -115,12 +184,6 @@ int rename_noreplace_syscall(const char* from, const char* to) {
 #endif
 }
 
-// The folder that holds `path`, with its trailing slash; "." for a bare name.
-std::string folder_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
-}
-
 // True when no file has the name; otherwise false with errno saying why
 // (EEXIST when one has).
 bool name_free(const std::string& name) {
@@ -129,36 +192,33 @@ bool name_free(const std::string& name) {
   return errno == ENOENT;
 }
 
-// Locks the folder open at `folder` for this run alone. Another run holds it
-// only for the instant of its rename, so a held folder is tried again every
-// 10 ms; one still held after a second (by some other program) is a refusal
-// with EWOULDBLOCK, never a wait without end.
-bool lock_folder(posix::fd_op_fn lock, int folder) {
-  constexpr int k_tries = 100;
-  constexpr timespec k_pause{0, 10'000'000};
-  for (int tried = 1; lock(folder, LOCK_EX | LOCK_NB) != 0; ++tried) {
-    if (errno != EWOULDBLOCK || tried == k_tries) return false;
-    ::nanosleep(&k_pause, nullptr);
-  }
-  return true;
-}
-
 // The system's reason for the failure that errno names.
 outcome failed() { return {false, std::strerror(errno)}; }
 
-// A rename where the file system has neither the no-replace flag nor hard
-// links (FAT, exFAT): every run that renames there does so under an exclusive
-// lock on the folder, so no other run can take the new name between the
-// check that it is free and the plain rename. A run killed meanwhile leaves
-// the image under one of its names, as the rename is atomic, and its lock
-// goes with it. A folder that cannot be locked is a refusal: an unguarded
-// rename could replace the image of a run racing for the same name.
-outcome rename_in_locked_folder(posix::fd_op_fn lock, const std::string& from,
-                                const std::string& to) {
+// A rename under an exclusive lock on the folder, `move` tried once each
+// time. Where the file system has neither the no-replace flag nor hard links
+// (FAT, exFAT), every run that renames there does so under this lock, so no
+// other run can take the new name between the check that it is free and the
+// plain rename. Where it refuses to rename an open file (EBUSY: a Samba share
+// read through libsmbclient), the run closes its hold and tries again; the
+// folder lock keeps a run that takes the image meanwhile waiting until the
+// rename is done (no_rename_pending). A run killed meanwhile leaves the image
+// under one of its names, as the rename is atomic, and its lock goes with it.
+// A folder that cannot be locked is a refusal: an unguarded rename could
+// replace the image of a run racing for the same name.
+template <class Move>
+outcome rename_in_locked_folder(posix::fd_op_fn lock, Move move, const std::string& to,
+                                file& hold) {
   const file folder(::open(folder_of(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  const bool ok = folder.is_open() && lock_folder(lock, static_cast<int>(folder.get())) &&
-                  name_free(to) && ::rename(from.c_str(), to.c_str()) == 0;
-  return ok ? outcome{} : failed();
+  if (!folder.is_open() || !lock_folder(lock, static_cast<int>(folder.get()), LOCK_EX)) {
+    return failed();
+  }
+  for (int tried = 1; !move(); ++tried) {
+    if (errno != EBUSY || tried == k_tries) return failed();
+    hold.close();
+    ::nanosleep(&k_pause, nullptr);
+  }
+  return {};
 }
 
 }  // namespace
@@ -170,7 +230,8 @@ held hold_image(int fd, const struct stat& opened, const std::string& path, open
   // Runs that only read the image share it; a run that changes it has it alone.
   const int kind = mode == open_mode::update ? LOCK_EX : LOCK_SH;
   if (lock(fd, kind | LOCK_NB) != 0) {
-    if (errno == EWOULDBLOCK) return {open_status::in_use, file()};
+    // A CIFS mount answers another client's lock with EACCES.
+    if (errno == EWOULDBLOCK || errno == EACCES) return {open_status::in_use, file()};
     // A file system without locks (some network shares) leaves the image
     // unheld, as images were before runs held them.
     const bool unlocked = errno == ENOLCK || errno == EOPNOTSUPP;
@@ -179,7 +240,8 @@ held hold_image(int fd, const struct stat& opened, const std::string& path, open
   // The run that held the image may have renamed it after this run opened
   // it: the path must still name the file that is now held.
   struct stat named {};
-  if (::stat(path.c_str(), &named) != 0 || !same_file(named, opened)) {
+  if ((kind == LOCK_EX && !no_rename_pending(lock, path)) || ::stat(path.c_str(), &named) != 0 ||
+      !same_file(named, opened)) {
     return {open_status::in_use, file()};
   }
   // The lock belongs to the open file, so a second descriptor keeps it.
@@ -188,10 +250,11 @@ held hold_image(int fd, const struct stat& opened, const std::string& path, open
 }
 
 outcome rename_no_replace_with(two_paths_fn rename2, const std::string& from, const std::string& to,
-                               two_paths_fn link, fd_op_fn lock, path_fn unlink) {
-  if (rename2(from.c_str(), to.c_str()) == 0) return {};
-  const auto unsupported = [] { return errno == ENOSYS || errno == EOPNOTSUPP; };
-  if (errno == EINVAL || unsupported()) {
+                               file& hold, two_paths_fn link, fd_op_fn lock, path_fn unlink) {
+  const auto rename_once = [&] { return rename2(from.c_str(), to.c_str()) == 0; };
+  if (rename_once()) return {};
+  if (errno == EBUSY) return rename_in_locked_folder(lock, rename_once, to, hold);
+  if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
     // The file system does not know the flag: a hard link fails on an
     // existing target, so link and unlink give the same guarantee.
     if (link(from.c_str(), to.c_str()) == 0) {
@@ -200,8 +263,10 @@ outcome rename_no_replace_with(two_paths_fn rename2, const std::string& from, co
       const int error = errno;
       unlink(to.c_str());
       errno = error;
-    } else if (errno == EPERM || unsupported()) {
-      return rename_in_locked_folder(lock, from, to);
+    } else if (errno != EEXIST) {
+      // No hard links here, whatever the file system answers (EPERM, EIO).
+      return rename_in_locked_folder(
+          lock, [&] { return name_free(to) && ::rename(from.c_str(), to.c_str()) == 0; }, to, hold);
     }
   }
   return failed();
@@ -221,8 +286,8 @@ outcome sync_folder_with(fd_fn sync, const std::string& path) {
 
 }  // namespace posix
 
-outcome rename_no_replace(const std::string& from, const std::string& to) {
-  return posix::rename_no_replace_with(rename_noreplace_syscall, from, to);
+outcome rename_no_replace(const std::string& from, const std::string& to, file& hold) {
+  return posix::rename_no_replace_with(rename_noreplace_syscall, from, to, hold);
 }
 
 // A rename lasts once the folder that holds the file has reached the disk.

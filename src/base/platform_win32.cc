@@ -7,8 +7,8 @@
 #endif
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -23,8 +23,6 @@
 namespace plat {
 
 namespace {
-
-bool is_regular(const struct _stat64& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
 
 std::wstring wide(const std::u16string& s) { return {s.begin(), s.end()}; }
 
@@ -109,33 +107,94 @@ bool folder_flush_refused(DWORD error) {
          error == ERROR_INVALID_PARAMETER;
 }
 
-// Opens and holds the image into `r`; the status, with the last error
-// saying why when the image cannot be opened.
+// Looks at what `name` names through a handle without access to its data,
+// which starts no device and waits for no other program. A change looks at a
+// link itself, not at what it points to.
+file look_at(const std::wstring& name, bool update) {
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (update ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  return file(reinterpret_cast<file::native>(CreateFileW(
+      name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, flags, nullptr)));
+}
+
+// What the symbolic link looked at through `link` points to, as it was made;
+// empty for another kind of reparse point (a file kept in the cloud, a
+// deduplicated one), which is no second name.
+std::string link_target(HANDLE link) {
+  // A symbolic link's REPARSE_DATA_BUFFER: its tag, two sizes, the offsets and
+  // sizes in bytes of its substitute and print names, flags, then the names.
+  struct {
+    DWORD tag;
+    WORD size, reserved, substitute_at, substitute_size, print_at, print_size;
+    DWORD flags;
+    wchar_t names[MAXIMUM_REPARSE_DATA_BUFFER_SIZE / sizeof(wchar_t)];
+  } data{};
+  DWORD got = 0;
+  if (DeviceIoControl(link, FSCTL_GET_REPARSE_POINT, nullptr, 0, &data, sizeof data, &got,
+                      nullptr) == 0 ||
+      data.tag != IO_REPARSE_TAG_SYMLINK) {
+    return {};
+  }
+  const wchar_t* print = data.names + data.print_at / sizeof(wchar_t);
+  return text::utf8_from_utf16({print, print + data.print_size / sizeof(wchar_t)});
+}
+
+bool same_file(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Opens and holds the image into `r`: the status, and where it has one, its
+// reason in r.why.
 open_status open_and_hold(const std::string& path, open_mode mode, open_result& r) {
+  const auto because = [&r](open_status status) {
+    r.why = windows_error_text(GetLastError());
+    return status;
+  };
+  const bool update = mode == open_mode::update;
   const std::wstring name = system_path(path);
-  // Windows refuses to open a directory as a file with the same error as a
-  // missing permission, so look at what the path names before opening it.
-  struct _stat64 st {};
-  if (_wstat64(name.c_str(), &st) == 0 && !is_regular(st)) return open_status::not_regular;
+  // Opening is not harmless for everything a path can name: COM1 raises its
+  // DTR line. A device's name (NUL, CON, COM1, and before Windows 11 com1.img
+  // too) comes back from GetFullPathNameW as "\\.\" and the device: it is
+  // refused unopened. Anything else is looked at first, and must be a file on
+  // a disk, not a folder, and for a change have one name.
+  if (name.rfind(L"\\\\.\\", 0) == 0) return open_status::not_regular;
+  const file look = look_at(name, update);
+  const auto looked = handle_of(look.get());
+  BY_HANDLE_FILE_INFORMATION seen{};
+  if (!look.is_open()) return because(open_status::cannot_open);
+  if (GetFileType(looked) != FILE_TYPE_DISK) return open_status::not_regular;
+  if (GetFileInformationByHandle(looked, &seen) == 0) return because(open_status::cannot_open);
+  if ((seen.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return open_status::not_regular;
+  if (update && (seen.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    r.why = link_target(looked);
+    if (!r.why.empty()) return open_status::symbolic_link;
+  }
+  if (update && seen.nNumberOfLinks > 1) return open_status::other_names;
   // Other programs may read the image but not write it while this run holds
   // it; delete sharing lets the run rename it while the hold is open. A run
   // that only reads asks for no more than reading.
-  const DWORD access = mode == open_mode::update ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+  const DWORD access = update ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
   r.image = file(reinterpret_cast<file::native>(
       CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                   FILE_ATTRIBUTE_NORMAL, nullptr)));
   if (!r.image.is_open()) {
-    return GetLastError() == ERROR_SHARING_VIOLATION ? open_status::in_use
-                                                     : open_status::cannot_open;
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION         ? open_status::in_use
+           : update && error == ERROR_NOT_SUPPORTED ? because(open_status::no_update_in_place)
+                                                    : because(open_status::cannot_open);
   }
-  LARGE_INTEGER size{};
   const HANDLE image = handle_of(r.image.get());
-  if (GetFileType(image) != FILE_TYPE_DISK || GetFileSizeEx(image, &size) == 0) {
+  BY_HANDLE_FILE_INFORMATION st{};
+  if (GetFileType(image) != FILE_TYPE_DISK || GetFileInformationByHandle(image, &st) == 0) {
     return open_status::not_regular;
   }
-  r.size = static_cast<std::uint64_t>(size.QuadPart);
+  // Another file put in its place meanwhile: the image is being changed.
+  if (!same_file(st, seen)) return open_status::in_use;
+  if (update && st.nNumberOfLinks > 1) return open_status::other_names;
+  r.size = std::uint64_t{st.nFileSizeHigh} << 32U | st.nFileSizeLow;
   r.hold = second_handle(r.image);
-  return r.hold.is_open() ? open_status::ok : open_status::cannot_open;
+  return r.hold.is_open() ? open_status::ok : because(open_status::cannot_open);
 }
 
 }  // namespace
@@ -143,9 +202,7 @@ open_status open_and_hold(const std::string& path, open_mode mode, open_result& 
 open_result open_image(const std::string& path, open_mode mode) {
   open_result r;
   r.status = open_and_hold(path, mode, r);
-  if (r.status == open_status::ok) return r;
-  if (r.status != open_status::not_regular) r.why = windows_error_text(GetLastError());
-  r.image.close();  // a refusal leaves nothing open
+  if (r.status != open_status::ok) r.image.close();  // a refusal leaves nothing open
   return r;
 }
 
@@ -181,6 +238,8 @@ bool file::close() {
 // error.
 std::string last_error_text() { return windows_error_text(GetLastError()); }
 
+bool refused_in_place() { return GetLastError() == ERROR_NOT_SUPPORTED; }
+
 // Without MOVEFILE_REPLACE_EXISTING, MoveFileEx fails on an existing target;
 // without MOVEFILE_COPY_ALLOWED it never falls back to copying across
 // volumes. MOVEFILE_WRITE_THROUGH is documented only for such a copy; the
@@ -188,7 +247,7 @@ std::string last_error_text() { return windows_error_text(GetLastError()); }
 // refused while another program looks at the image is tried again every
 // 10 ms; one still refused after a second is a refusal, never a wait
 // without end.
-outcome rename_no_replace(const std::string& from, const std::string& to) {
+outcome rename_no_replace(const std::string& from, const std::string& to, file& hold) {
   constexpr int k_tries = 100;
   constexpr DWORD k_pause_ms = 10;
   const std::wstring source = system_path(from);
@@ -197,6 +256,9 @@ outcome rename_no_replace(const std::string& from, const std::string& to) {
        ++tried) {
     const DWORD error = GetLastError();
     if (!held_for_a_moment(error) || tried == k_tries) return {false, windows_error_text(error)};
+    // A share that refuses to rename a file open anywhere (Samba read through
+    // libsmbclient) refuses it for the run's own hold: it is let go.
+    if (error == ERROR_LOCK_VIOLATION) hold.close();
     Sleep(k_pause_ms);
   }
   return {};

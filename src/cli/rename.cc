@@ -63,7 +63,7 @@ std::optional<std::string> build(const std::string& path, const std::string& tag
 
 }  // namespace oem_name
 
-void rename_file(const std::string& path, bool modified) {
+void rename_file(const std::string& path, bool modified, plat::file& hold) {
   if (!modified) {
     con_printf("[WARN] File has not been modified.\n");
     return;
@@ -78,7 +78,7 @@ void rename_file(const std::string& path, bool modified) {
   }
   // Renamed earlier today: the image already carries its new name.
   if (*name != path) {
-    const plat::outcome renamed = plat::rename_no_replace(path, *name);
+    const plat::outcome renamed = plat::rename_no_replace(path, *name, hold);
     if (!renamed.ok) {
       con_errorf("[ERROR] Error renaming file: %s\n", renamed.why.c_str());
       return;

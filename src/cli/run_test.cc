@@ -94,6 +94,22 @@ TEST(Faults, NoKillOrPowerCutLeavesHalfAFeature) {
   }
 }
 
+// A folder that cannot change a file in place, refusing every read or the open for update: after
+// the run's own lines, one that says what to do; not for a listing, which only reads.
+TEST(Faults, AFolderThatCannotChangeAFileInPlaceIsNamed) {
+  // clang-format off
+  const std::string read = k_fail + "read image at 0xfffdc: injected fault\n[WARN] File has not been modified.\n";
+  const std::string copy = "[ERROR] The folder of x/b.img cannot change a file in place: copy the image to a local folder.\n";
+  const std::string opened = "[Error] Fail to open file!\n[ERROR] Fail to open x/b.img: injected fault\n";
+  for (const auto& [option, at, both] : {std::tuple{"-G", 0U, read + copy + "\n"}, {"-G", 1U, opened + copy}, {"-C", 0U, read + "\n"}}) {
+    // clang-format on
+    g_image = mem_image{};
+    ASSERT_TRUE(testimg::build("", &g_image.bytes));
+    g_image.fails = fault::in_place, g_image.fault_at = at;
+    EXPECT_EQ(run_inproc({"-F", "x/b.img", option}, "1\n").both, both);
+  }
+}
+
 // After a failed read the image takes no more words, and says so to the caller.
 TEST(Faults, NoWordIsWrittenAfterAFailure) {
   g_image = mem_image{};

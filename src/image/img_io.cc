@@ -23,6 +23,7 @@ constexpr std::uint32_t k_block_bytes = 0x1000;
 bool file_img_stream::read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) {
   const long got = image_.read_at(buf, n, off);
   if (got == static_cast<long>(n)) return true;
+  refused_in_place_ |= got < 0 && plat::refused_in_place();
   error_ = got < 0 ? plat::last_error_text() : "unexpected end of file";
   return false;
 }
@@ -30,6 +31,7 @@ bool file_img_stream::read_at(std::uint32_t off, std::uint8_t* buf, std::size_t 
 bool file_img_stream::write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) {
   const long put = image_.write_at(buf, n, off);
   if (put == static_cast<long>(n)) return true;
+  refused_in_place_ |= put < 0 && plat::refused_in_place();
   error_ = put < 0 ? plat::last_error_text() : "short write";
   return false;
 }

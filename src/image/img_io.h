@@ -30,6 +30,11 @@ class img_stream {
   // Closes, after sync() when `sync_first` is set; false on failure.
   virtual bool close(bool sync_first) = 0;
   virtual std::string error_text() const = 0;
+  // True when a read or write failed as the file system cannot change a file
+  // in place.
+  virtual bool refused_in_place() const = 0;
+  // What keeps other runs out until the rename is done.
+  virtual plat::file& hold() = 0;
 
   // Called before a write of n bytes at `off`. A power cut keeps each block
   // of the file whole or not at all, but keeps the blocks written between
@@ -65,12 +70,15 @@ class file_img_stream : public img_stream {
   bool sync() override;
   bool close(bool sync_first) override;
   std::string error_text() const override { return error_; }
+  bool refused_in_place() const override { return refused_in_place_; }
+  plat::file& hold() override { return hold_; }
 
  private:
   plat::file hold_;  // declared first, so that it goes last
   plat::file image_;
   std::string error_;
   std::string sync_error_;  // why the first failed flush failed
+  bool refused_in_place_ = false;
 };
 
 // Set by the first call of wt_img, whether or not the write succeeded; never
