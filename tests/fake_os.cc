@@ -2,6 +2,7 @@
 // behind the platform seam: every path opens g_image as file 3, held by file
 // 4, the date is 1 March, and nothing on the disk is touched.
 #include <cstring>
+#include <utility>
 
 #include "base/platform.h"
 #include "inproc.h"
@@ -12,17 +13,15 @@ namespace plat {
 
 open_result open_image(const std::string& path, open_mode mode) {
   g_image.log += (mode == open_mode::update ? "open " : "open to read ") + path + "\n";
-  if (g_image.hits(fault::in_place, 1) && mode == open_mode::update) {
-    return {open_status::no_update_in_place, file(), file(), 0, "injected fault"};
-  }
+  if (g_image.hits(fault::in_place, 1))
+    return {open_status::no_update_in_place, {}, {}, 0, "refused"};
   return {open_status::ok, file(3), file(4), g_image.bytes.size(), ""};
 }
 
 long file::read_at(void* buf, std::size_t n, std::uint64_t off) const {
   mem_image& m = g_image;
-  if (m.hits(fault::read, off) || m.hits(fault::in_place, 0) || off + n > m.bytes.size()) {
-    return ++m.failures, -1;
-  }
+  const bool refused = m.hits(fault::read, off) || m.hits(fault::in_place, off);
+  if (refused || off + n > m.bytes.size()) return ++m.failures, -1;
   if (m.hits(fault::short_io, off)) return ++m.failures, 0;
   std::memcpy(buf, m.bytes.data() + off, n);
   return static_cast<long>(n);
@@ -47,9 +46,7 @@ bool file::sync() const {
 }
 
 bool file::close() {
-  if (!is_open()) return true;
-  g_image.log += "close " + std::to_string(value_) + "\n";
-  value_ = k_none;
+  if (is_open()) g_image.log += "close " + std::to_string(std::exchange(value_, k_none)) + "\n";
   return g_image.fails != fault::close;
 }
 

@@ -104,7 +104,7 @@ open_status open_and_hold(posix::path_stat_fn look, posix::path_open_fn open,
   if (look(path.c_str(), &named) != 0) return because(open_status::cannot_open);
   if (S_ISLNK(named.st_mode)) {
     std::string target(PATH_MAX, '\0');
-    const ssize_t n = ::readlink(path.c_str(), &target[0], target.size());
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
     r.why = target.substr(0, n > 0 ? static_cast<std::size_t>(n) : 0);
     return open_status::symbolic_link;
   }

@@ -22,17 +22,18 @@ constexpr std::uint32_t k_block_bytes = 0x1000;
 
 bool file_img_stream::read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) {
   const long got = image_.read_at(buf, n, off);
-  if (got == static_cast<long>(n)) return true;
-  refused_in_place_ |= got < 0 && plat::refused_in_place();
-  error_ = got < 0 ? plat::last_error_text() : "unexpected end of file";
-  return false;
+  return got == static_cast<long>(n) || not_moved(got, "unexpected end of file");
 }
 
 bool file_img_stream::write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) {
   const long put = image_.write_at(buf, n, off);
-  if (put == static_cast<long>(n)) return true;
-  refused_in_place_ |= put < 0 && plat::refused_in_place();
-  error_ = put < 0 ? plat::last_error_text() : "short write";
+  return put == static_cast<long>(n) || not_moved(put, "short write");
+}
+
+bool file_img_stream::not_moved(long moved, const char* short_text) {
+  if (moved >= 0) return error_ = short_text, false;
+  refused_in_place_ = refused_in_place_ || plat::refused_in_place();
+  error_ = plat::last_error_text();
   return false;
 }
 

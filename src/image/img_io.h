@@ -74,6 +74,10 @@ class file_img_stream : public img_stream {
   plat::file& hold() override { return hold_; }
 
  private:
+  // False, with why the bytes were not all moved (`short_text` where fewer
+  // were) in error_text().
+  bool not_moved(long moved, const char* short_text);
+
   plat::file hold_;  // declared first, so that it goes last
   plat::file image_;
   std::string error_;
