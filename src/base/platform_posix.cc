@@ -74,14 +74,24 @@ bool lock_folder(posix::fd_op_fn lock, int folder, int kind) {
 
 // A run whose file system refuses to rename an open image lets go of its
 // hold under an exclusive lock on the folder, just before its rename
-// (rename_in_locked_folder). A run that took the image in that moment waits
-// for the folder, so that its check of the path sees the rename. False when
-// the folder stayed held; a folder that cannot be opened or locked at all
-// holds no such rename.
-bool no_rename_pending(posix::fd_op_fn lock, const std::string& path) {
+// (rename_in_locked_folder), and keeps that lock for at most a second more.
+// A run that took the image in that moment waits as long for the folder, so
+// that its check of the path then sees the rename.
+void wait_for_renames(posix::fd_op_fn lock, const std::string& path) {
   const file folder(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  return !folder.is_open() || lock_folder(lock, static_cast<int>(folder.get()), LOCK_SH) ||
-         errno != EWOULDBLOCK;
+  if (folder.is_open()) lock_folder(lock, static_cast<int>(folder.get()), LOCK_SH);
+}
+
+// A file with two names may be the image of a run that renames it through a
+// hard link (where the file system has no no-replace rename): that run holds
+// it, which a shared lock finds without opening it for writing, or has
+// renamed it away. Otherwise the file has another name.
+open_status other_names_unless_renaming(const std::string& path) {
+  const file look(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+  const bool renaming =
+      !look.is_open() ||
+      (::flock(static_cast<int>(look.get()), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK);
+  return renaming ? open_status::in_use : open_status::other_names;
 }
 
 // Opens and holds the image into `r`: the status, and where it has one, its
@@ -109,7 +119,7 @@ open_status open_and_hold(posix::path_stat_fn look, posix::path_open_fn open,
     return open_status::symbolic_link;
   }
   if (!S_ISREG(named.st_mode)) return open_status::not_regular;
-  if (update && named.st_nlink > 1) return open_status::other_names;
+  if (update && named.st_nlink > 1) return other_names_unless_renaming(path);
   const int access = update ? O_RDWR | O_NOFOLLOW : O_RDONLY;
   r.image = file(open_leased(open, path, access | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
   if (!r.image.is_open()) {
@@ -123,7 +133,6 @@ open_status open_and_hold(posix::path_stat_fn look, posix::path_open_fn open,
   if (!S_ISREG(st.st_mode)) return open_status::not_regular;
   // Another file put in its place meanwhile: the image is being changed.
   if (!same_file(st, named)) return open_status::in_use;
-  if (update && st.st_nlink > 1) return open_status::other_names;
   posix::held held = posix::hold_image(fd, st, path, mode);
   if (held.status == open_status::cannot_open) return because(held.status);
   r.hold = std::move(held.hold);
@@ -202,7 +211,7 @@ outcome failed() { return {false, std::strerror(errno)}; }
 // plain rename. Where it refuses to rename an open file (EBUSY: a Samba share
 // read through libsmbclient), the run closes its hold and tries again; the
 // folder lock keeps a run that takes the image meanwhile waiting until the
-// rename is done (no_rename_pending). A run killed meanwhile leaves the image
+// rename is done (wait_for_renames). A run killed meanwhile leaves the image
 // under one of its names, as the rename is atomic, and its lock goes with it.
 // A folder that cannot be locked is a refusal: an unguarded rename could
 // replace the image of a run racing for the same name.
@@ -239,11 +248,13 @@ held hold_image(int fd, const struct stat& opened, const std::string& path, open
   }
   // The run that held the image may have renamed it after this run opened
   // it: the path must still name the file that is now held.
+  if (kind == LOCK_EX) wait_for_renames(lock, path);
   struct stat named {};
-  if ((kind == LOCK_EX && !no_rename_pending(lock, path)) || ::stat(path.c_str(), &named) != 0 ||
-      !same_file(named, opened)) {
+  if (::stat(path.c_str(), &named) != 0 || !same_file(named, opened)) {
     return {open_status::in_use, file()};
   }
+  // A name given to the image after this run looked at it.
+  if (kind == LOCK_EX && named.st_nlink > 1) return {open_status::other_names, file()};
   // The lock belongs to the open file, so a second descriptor keeps it.
   file hold(::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1));
   return {hold.is_open() ? open_status::ok : open_status::cannot_open, std::move(hold)};

@@ -42,7 +42,7 @@ void with_closed(int fd, F f) {
 
 // Stand-ins for the calls under test: each fails with its error where one is
 // set, else the link is made, and the lock taken without waiting.
-int g_rename2_error = 0, g_link_error = 0, g_lock_error = 0, g_sync_error = 0;
+int g_rename2_error = 0, g_link_error = 0, g_lock_error = 0, g_sync_error = 0, g_opens = 0;
 template <int& error>
 int link_as_set(const char* from, const char* to) {
   return error != 0 ? (errno = error, -1) : link(from, to);
@@ -64,25 +64,24 @@ int unlink_as_set(const char* path) {
 // Neither the image nor its hold takes a closed standard stream's descriptor
 // (the end-to-end rows close standard input and output).
 TEST(Platform, ImageIsHeldForOneRunAtATime) {
-  using plat::open_status;
+  using plat::open_mode, plat::open_status;
   scratch_holds({{"board.img", "image"}});
-  const std::string path = k_dir / "board.img";
+  const std::string path = k_dir / "board.img", moved = k_dir / "moved.img";
   plat::open_result first{};
-  with_closed(STDERR_FILENO, [&] { first = plat::open_image(path, plat::open_mode::update); });
+  with_closed(STDERR_FILENO, [&] { first = plat::open_image(path, open_mode::update); });
   ASSERT_EQ(first.status, open_status::ok);
   EXPECT_GT(std::min(first.image.get(), first.hold.get()), STDERR_FILENO);
   first.image.close();
   const auto open_before = open_now();
-  EXPECT_EQ(plat::open_image(path, plat::open_mode::update).status, open_status::in_use);
+  EXPECT_EQ(plat::open_image(path, open_mode::update).status, open_status::in_use);
   EXPECT_EQ(open_now(), open_before);
   const int fd = open(path.c_str(), O_RDWR);
   struct stat st {};
   ASSERT_EQ(fstat(fd, &st), 0);
-  fs::rename(path, k_dir / "moved.img");
+  fs::rename(path, moved);
   std::ofstream(path) << "another";
   first.hold.close();
-  EXPECT_EQ(plat::posix::hold_image(fd, st, path, plat::open_mode::update).status,
-            open_status::in_use);
+  EXPECT_EQ(plat::posix::hold_image(fd, st, path, open_mode::update).status, open_status::in_use);
   // clang-format off
   const std::pair<int, open_status> fails[] = {
       {EWOULDBLOCK, open_status::in_use}, {EACCES, open_status::in_use}, {ENOLCK, open_status::ok},
@@ -90,10 +89,16 @@ TEST(Platform, ImageIsHeldForOneRunAtATime) {
   // clang-format on
   for (const auto& [error, status] : fails) {
     g_lock_error = error;
-    const auto held =
-        plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update, lock_as_set);
+    const auto held = plat::posix::hold_image(fd, st, moved, open_mode::update, lock_as_set);
     EXPECT_EQ(held.status, status);
   }
+  // A second name, given after the look or by a run that renames through a hard link and holds it.
+  fs::create_hard_link(moved, k_dir / "keep.img");
+  EXPECT_EQ(plat::posix::hold_image(fd, st, moved, open_mode::update).status,
+            open_status::other_names);
+  EXPECT_EQ(plat::open_image(moved, open_mode::update).status, open_status::in_use);
+  for (const int e : {EPERM, EOPNOTSUPP, EIO})
+    EXPECT_EQ((errno = e, plat::refused_in_place()), e != EIO);
   close(fd);
 }
 
@@ -105,11 +110,12 @@ int look_then_swap(const char* path, struct stat* st) {
 }
 
 // An open refused as unsupported, as by a file system that cannot change a file in place.
-int open_unsupported(const char* /*path*/, int /*flags*/, ...) { return errno = EOPNOTSUPP, -1; }
+int open_unsupported(const char*, int, ...) { return ++g_opens, errno = EOPNOTSUPP, -1; }
 
 // Only a regular file is opened, and only the one looked at: a FIFO that takes its place
 // meanwhile is refused without waiting for a writer, another file as one in use. An open refused
-// as unsupported says why, and only an open for a change is a folder that cannot change in place.
+// as unsupported says why, and only an open for a change is a folder that cannot change in place;
+// it is tried once. A file with another name is refused for a change before it is opened.
 TEST(Platform, OpensOnlyTheFileLookedAt) {
   for (const bool fifo : {true, false}) {
     scratch_holds({{"board.img", "image"}, {"swap", "another"}});
@@ -126,6 +132,9 @@ TEST(Platform, OpensOnlyTheFileLookedAt) {
   EXPECT_EQ(open_to(plat::open_mode::update).why, "Operation not supported");
   EXPECT_EQ(open_to(plat::open_mode::update).status, plat::open_status::no_update_in_place);
   EXPECT_EQ(open_to(plat::open_mode::read).status, plat::open_status::cannot_open);
+  fs::create_hard_link(k_dir / "board.img", k_dir / "keep.img");  // refused before any open
+  EXPECT_EQ(open_to(plat::open_mode::update).status, plat::open_status::other_names);
+  EXPECT_EQ(g_opens, 3);
 }
 
 // A share that refuses to rename an open file: renameat2 answers EBUSY while the hold is open;
@@ -152,9 +161,8 @@ std::string text_of(const char* name) {
 TEST(Platform, RenameOfAnOpenImageLetsGoOfTheHold) {
   scratch_holds({{"board.img", "image"}});
   g_hold = plat::file(open((k_dir / "board.img").c_str(), O_RDONLY));
-  EXPECT_TRUE(plat::posix::rename_no_replace_with(busy_while_held, k_dir / "board.img",
-                                                  k_dir / "new.img", g_hold)
-                  .ok);
+  plat::posix::rename_no_replace_with(busy_while_held, k_dir / "board.img", k_dir / "new.img",
+                                      g_hold);
   g_other.join();
   EXPECT_EQ(text_of("board.img") + text_of("new.img"), "-image");
   EXPECT_EQ(g_other_run, plat::open_status::in_use);

@@ -51,9 +51,8 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
       {"-N", "1\n", fault::write, 0x0, k_ports, k_fail + "write image at 0x0: injected fault\n" + k_partly, "\n", 0, k_synced},
       {"-G", "1234\n", fault::folder_sync, 0, k_gpio_done, k_fail + "save image x/b_oem_0301.img: no space left\n", "\n", 2, k_moved},
       // The sums are signed, the read-back's first; the image is not saved as asked.
-      // A folder that cannot change a file in place refuses the open for update, or the reads of a listing.
+      // A folder that cannot change a file in place refuses the open for update.
       {"-G", "1234\n", fault::in_place, 1, "[Error] Fail to open file!\n", "[ERROR] Fail to open x/b.img: refused\n" + k_copy, "", 0, "open x/b.img\n"},
-      {"-C", "", fault::in_place, 0xFFFDC, "", k_fail + "read image at 0xfffdc: injected fault\n", k_kept, 0, "open to read x/b.img\nclose 3\nclose 4\n"},
       {"-N", "1\n", fault::corrupt, 0x0, k_ports + "\nConfiguration checksum error, please try again, -1807109075, -1807109076\n", k_partly, "\n", 1, k_synced},
   };
   // clang-format on
