@@ -75,11 +75,14 @@ bool lock_folder(posix::fd_op_fn lock, int folder, int kind) {
 // A run whose file system refuses to rename an open image lets go of its
 // hold under an exclusive lock on the folder, just before its rename
 // (rename_in_locked_folder), and keeps that lock for at most a second more.
-// A run that took the image in that moment waits as long for the folder, so
-// that its check of the path then sees the rename.
-void wait_for_renames(posix::fd_op_fn lock, const std::string& path) {
-  const file folder(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.is_open()) lock_folder(lock, static_cast<int>(folder.get()), LOCK_SH);
+// A run that is to change an image holds a shared lock on the folder from
+// before it opens the image until it holds the image: it waits for such a
+// rename, then finds the image gone, and never keeps the image open, on a
+// share that will not rename an open file, while that run tries to rename it.
+file wait_for_renames(const std::string& path) {
+  file folder(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.is_open()) lock_folder(::flock, static_cast<int>(folder.get()), LOCK_SH);
+  return folder;
 }
 
 // A file with two names may be the image of a run that renames it through a
@@ -120,6 +123,7 @@ open_status open_and_hold(posix::path_stat_fn look, posix::path_open_fn open,
   }
   if (!S_ISREG(named.st_mode)) return open_status::not_regular;
   if (update && named.st_nlink > 1) return other_names_unless_renaming(path);
+  const file folder = update ? wait_for_renames(path) : file();
   const int access = update ? O_RDWR | O_NOFOLLOW : O_RDONLY;
   r.image = file(open_leased(open, path, access | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
   if (!r.image.is_open()) {
@@ -210,8 +214,8 @@ outcome failed() { return {false, std::strerror(errno)}; }
 // other run can take the new name between the check that it is free and the
 // plain rename. Where it refuses to rename an open file (EBUSY: a Samba share
 // read through libsmbclient), the run closes its hold and tries again; the
-// folder lock keeps a run that takes the image meanwhile waiting until the
-// rename is done (wait_for_renames). A run killed meanwhile leaves the image
+// folder lock keeps a run that comes for the image meanwhile from opening it
+// until the rename is done (wait_for_renames). A run killed meanwhile leaves the image
 // under one of its names, as the rename is atomic, and its lock goes with it.
 // A folder that cannot be locked is a refusal: an unguarded rename could
 // replace the image of a run racing for the same name.
@@ -248,7 +252,6 @@ held hold_image(int fd, const struct stat& opened, const std::string& path, open
   }
   // The run that held the image may have renamed it after this run opened
   // it: the path must still name the file that is now held.
-  if (kind == LOCK_EX) wait_for_renames(lock, path);
   struct stat named {};
   if (::stat(path.c_str(), &named) != 0 || !same_file(named, opened)) {
     return {open_status::in_use, file()};

@@ -35,8 +35,7 @@ struct held {
 
 // Locks the image open at `fd` (as `opened` describes it) for this run, alone
 // when it changes the image (`mode`); in_use when another run holds the
-// image, or renamed it away from `path` meanwhile. `lock` locks the image
-// and, for a change, its folder.
+// image, or renamed it away from `path` meanwhile.
 held hold_image(int fd, const struct stat& opened, const std::string& path, open_mode mode,
                 fd_op_fn lock = ::flock);
 

@@ -138,7 +138,7 @@ TEST(Platform, OpensOnlyTheFileLookedAt) {
 }
 
 // A share that refuses to rename an open file: renameat2 answers EBUSY while the hold is open;
-// once it is closed, another run tries to take the image just before the rename.
+// once it is closed, another run comes for the image just before the rename.
 plat::file g_hold;
 std::thread g_other;
 plat::open_status g_other_run{};
@@ -156,8 +156,8 @@ std::string text_of(const char* name) {
 }
 
 // Where the file system refuses to rename the open image, the run closes its hold and renames
-// then, under the folder's lock: another run that takes the image in that moment waits for the
-// rename and is refused.
+// then, under the folder's lock: another run that comes in that moment waits for the rename and
+// finds the image gone.
 TEST(Platform, RenameOfAnOpenImageLetsGoOfTheHold) {
   scratch_holds({{"board.img", "image"}});
   g_hold = plat::file(open((k_dir / "board.img").c_str(), O_RDONLY));
@@ -165,7 +165,7 @@ TEST(Platform, RenameOfAnOpenImageLetsGoOfTheHold) {
                                       g_hold);
   g_other.join();
   EXPECT_EQ(text_of("board.img") + text_of("new.img"), "-image");
-  EXPECT_EQ(g_other_run, plat::open_status::in_use);
+  EXPECT_EQ(g_other_run, plat::open_status::cannot_open);
 }
 
 // Where the file system does not know the no-replace flag, a link and an
