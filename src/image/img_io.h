@@ -60,7 +60,8 @@ class img_stream {
 
 // The image file on disk, accessed with one positional call per word. The
 // hold that keeps other runs out is released when the stream is destroyed,
-// after the rename that follows close().
+// after the rename that follows close(), or by that rename where the system
+// refuses to rename an open file.
 class file_img_stream : public img_stream {
  public:
   file_img_stream(plat::file image, plat::file hold)
