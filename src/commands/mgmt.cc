@@ -24,16 +24,12 @@ bool report_invalid(std::int32_t value) {
 // when the input ended.
 std::optional<std::int32_t> ask_slave_addr() {
   for (;;) {
-    con_printf("Please input smbus slave addr, valid range(0x7, 0x78):");
-    const prompt::read_result got = prompt::read_number(g_con.in, prompt::radix::hex);
-    if (got.status == prompt::read_status::end_of_input) {
-      prompt::report_end_of_input();
-      return std::nullopt;
-    }
-    clear_flush(g_con.in);
-    if (got.status == prompt::read_status::number && got.value >= k_slave_addr_min &&
-        got.value <= k_slave_addr_max) {
-      return got.value;
+    const auto got = prompt::read_entry("Please input smbus slave addr, valid range(0x7, 0x78):",
+                                        prompt::radix::hex);
+    if (!got) return std::nullopt;
+    if (got->status == prompt::read_status::number && got->value >= k_slave_addr_min &&
+        got->value <= k_slave_addr_max) {
+      return got->value;
     }
     con_printf("err, address out of range[0x8, 0x77], try again\n");
   }

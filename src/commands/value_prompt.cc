@@ -71,27 +71,36 @@ read_result read_number(console_reader& in, radix r) {
   return {read_status::number, static_cast<std::int32_t>(bits)};
 }
 
+std::optional<read_result> read_entry(const char* prompt_text, radix r) {
+  con_printf("%s", prompt_text);
+  const read_result got = read_number(g_con.in, r);
+  if (got.status == read_status::end_of_input) {
+    report_end_of_input();
+    return std::nullopt;
+  }
+  clear_flush(g_con.in);
+  return got;
+}
+
+bool take_entry(const read_result& got, std::int32_t* value) {
+  if (got.status == read_status::too_large) {
+    con_printf("ERROR, Input Value too large, at most 32 bits\n");
+    return false;
+  }
+  if (got.status == read_status::number) *value = got.value;
+  if (*value < 0) {
+    con_printf("ERROR, Input Value (%d) < (%d) invalid\n", *value, 0);
+    return false;
+  }
+  return true;
+}
+
 std::optional<std::int32_t> ask_value(const char* prompt_text, radix r, const value_check& check) {
   std::int32_t value = -1;
   for (;;) {
-    con_printf("%s", prompt_text);
-    const read_result got = read_number(g_con.in, r);
-    if (got.status == read_status::end_of_input) {
-      report_end_of_input();
-      return std::nullopt;
-    }
-    clear_flush(g_con.in);
-    if (got.status == read_status::too_large) {
-      report_too_large();
-      continue;
-    }
-    if (got.status == read_status::number) value = got.value;
-    if (value < 0) {
-      report_negative(value);
-      continue;
-    }
-    if (check && !check(value)) continue;
-    return value;
+    const std::optional<read_result> got = read_entry(prompt_text, r);
+    if (!got) return std::nullopt;
+    if (take_entry(*got, &value) && (!check || check(value))) return value;
   }
 }
 
@@ -115,12 +124,6 @@ void report_end_of_input() {
     return;
   }
   con_printf("\nERROR, no more input, nothing written\n");
-}
-
-void report_too_large() { con_printf("ERROR, Input Value too large, at most 32 bits\n"); }
-
-void report_negative(std::int32_t value) {
-  con_printf("ERROR, Input Value (%d) < (%d) invalid\n", value, 0);
 }
 
 }  // namespace prompt

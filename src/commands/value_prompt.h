@@ -34,6 +34,17 @@ struct read_result {
 // refused as too large rather than wrapped.
 read_result read_number(console_reader& in, radix r);
 
+// The one read of every prompt: prints `prompt_text`, reads one number from
+// the console and discards the rest of its line. Nothing when the input
+// ended first, after saying so; the caller then writes nothing.
+std::optional<read_result> read_entry(const char* prompt_text, radix r);
+
+// Judges an entry for a value as the value prompts do. A number wider than
+// 32 bits is refused; a number is taken into *value, while an entry without
+// one leaves *value as it was; a negative *value is refused. True when
+// *value is left for the command's own checks.
+bool take_entry(const read_result& got, std::int32_t* value);
+
 // A command's own check of an accepted non-negative value. It prints the
 // command's message and returns false to have the value asked again.
 using value_check = std::function<bool(std::int32_t)>;
@@ -51,12 +62,6 @@ int read_answer_char(console_reader& in);
 // The line printed when the console input ends before a command has all its
 // entries.
 void report_end_of_input();
-
-// Printed when an entry is too large for 32 bits.
-void report_too_large();
-
-// Prints the negative-value message.
-void report_negative(std::int32_t value);
 
 }  // namespace prompt
 
