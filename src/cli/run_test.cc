@@ -38,6 +38,8 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
       {"-G", "1234\n", fault::read, 0xFF000, k_gpio_done, k_fail + "read image at 0xff000: injected fault\n" + k_partly, "\n", 1, k_synced},
       {"-G", "1234\n", fault::read, 0xFFFDC, "", k_fail + "read image at 0xfffdc: injected fault\n", k_kept, 0, k_closed},
       {"-G", "1234\n", fault::read, 0x16C, "", k_fail + "read image at 0x16c: injected fault\n", k_kept, 0, k_closed},
+      // -S reads the slave address in effect before it asks whether to change it.
+      {"-S", "0\n", fault::read, 0xFF014, "Please input config val of SMBUS ARP, 1 : enable arp  0 : disable arp :", k_fail + "read image at 0xff014: injected fault\n", k_kept, 0, k_closed},
       {"-G", "1234\n", fault::sync, 0, k_gpio_done, k_fail + "save image x/b.img: injected fault\n" + k_partly, "\n", 2, k_synced},
       {"-G", "1234\n", fault::close, 0, k_gpio_done, k_fail + "save image x/b.img: injected fault\n" + k_partly, "\n", 2, k_synced},
       // A sync between the blocks of -L and of -0 that fails: nothing is written after it.
