@@ -1,5 +1,6 @@
 #include "cli/cmd_table.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "commands/mgmt.h"
@@ -31,8 +32,9 @@ const oem_cmd oem_cmd_table[] = {
 };
 
 std::optional<int> find_slot(char letter) {
-  for (int slot = 0; slot < static_cast<int>(std::size(oem_cmd_table)); ++slot) {
-    if (oem_cmd_table[slot].letter == letter) return slot;
-  }
-  return std::nullopt;
+  const oem_cmd* const end = std::end(oem_cmd_table);
+  const oem_cmd* const row = std::find_if(
+      std::begin(oem_cmd_table), end, [letter](const oem_cmd& c) { return c.letter == letter; });
+  if (row == end) return std::nullopt;
+  return static_cast<int>(row - std::begin(oem_cmd_table));
 }
