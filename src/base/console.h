@@ -15,7 +15,7 @@
 // and UTF-16 text, which no answer is read from, ends the input at once.
 class console_reader {
  public:
-  explicit console_reader(std::FILE* in) : in_(in) {}
+  explicit console_reader(std::FILE* in) noexcept : in_(in) {}
   // The next character, or EOF.
   int get();
   // Puts back `c`, the character just read; nothing for EOF.
