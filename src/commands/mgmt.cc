@@ -47,8 +47,7 @@ std::optional<std::int32_t> current_slave_addr(img_stream& stream, std::uint32_t
   if (!rd_img(stream, oem::k_header, &header) || !rd_img(stream, offset, &word)) {
     return std::nullopt;
   }
-  const bool on =
-      (header & oem::k_signature_mask) == oem::k_signature && (header & enable_bit) != 0;
+  const bool on = oem::has_signature(header) && (header & enable_bit) != 0;
   const std::uint32_t code = word & k_arp_code;
   const auto addr = static_cast<std::int32_t>(cmd::high16(word));
   const bool ours = (code == k_arp_enabled || code == k_arp_disabled) &&
