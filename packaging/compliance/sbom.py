@@ -1,0 +1,149 @@
+"""The CycloneDX 1.6 bill of materials of a program as packed."""
+
+import hashlib
+import json
+import os
+import re
+import uuid
+from datetime import datetime, timezone
+
+from .common import fail, sha512, split_maintainer, split_terms
+from .dpkg import debs_of, purl
+from .tables import LICENSES
+
+
+def licenses_of(spdx, texts):
+    """The licences of a component, concluded from the link: one SPDX
+    expression, or, where every term stands alone, one licence object each,
+    a LicenseRef- with its text (which defines it in the bill of materials)."""
+    terms = split_terms(spdx)
+    if any(" " in t for t in terms):
+        return [{"expression": spdx, "acknowledgement": "concluded"}]
+    result = []
+    for t in terms:
+        if t.startswith("LicenseRef-"):
+            result.append({"license": {"name": t, "acknowledgement": "concluded",
+                                       "text": {"contentType": "text/plain", "content": texts[t]}}})
+        else:
+            result.append({"license": {"id": t, "acknowledgement": "concluded"}})
+    return result
+
+
+def bsi(filename, executable, archive, structured="unstructured"):
+    """The properties BSI TR-03183-2 asks of each component."""
+    return [{"name": "bsi:component:filename", "value": filename},
+            {"name": "bsi:component:executable", "value": executable},
+            {"name": "bsi:component:archive", "value": archive},
+            {"name": "bsi:component:structured", "value": structured}]
+
+
+def cmd_sbom(args):
+    data = json.load(open(args.components, encoding="utf-8"))
+    program, components, texts = data["program"], data["components"], data["licence_texts"]
+    epoch = os.environ.get("SOURCE_DATE_EPOCH", "")
+    if not epoch.isdigit():
+        fail("SOURCE_DATE_EPOCH is not set: the bill of materials is dated by it")
+    cache = os.environ.get("DORVANE_DEB_CACHE") or os.path.join(
+        os.path.dirname(os.path.dirname(os.path.dirname(os.path.realpath(__file__)))), "build-tools",
+        "debs")
+    stamp = datetime.fromtimestamp(int(epoch), timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
+    who, address = split_maintainer(program["maintainer"])
+    authors = {"name": "the dorvane_oem_tool authors",
+               "contact": [{"name": who, **({"email": address} if address else {})}]}
+    me = f"dorvane_oem_tool@{program['version']}-{program['target']}"
+    main = {
+        "type": "application", "bom-ref": me, "name": "dorvane_oem_tool",
+        "version": program["version"], "supplier": authors, "manufacturer": authors,
+        "description": f"dorvane_oem_tool for {program['target']}, linked statically",
+        "licenses": [{"expression": program["license"], "acknowledgement": "concluded"}],
+        "hashes": [{"alg": "SHA-512", "content": sha512(args.program)}],
+        "properties": bsi(program["file"], "executable", "no archive"),
+    }
+    tarball = os.environ.get("DORVANE_SOURCE_TARBALL")
+    if tarball:
+        if not os.path.isfile(tarball):
+            fail(f"DORVANE_SOURCE_TARBALL names no file: {tarball}")
+        main["externalReferences"] = [{
+            "type": "source-distribution", "url": os.path.basename(tarball),
+            "comment": "the release's source tarball, beside this bill of materials",
+            "hashes": [{"alg": "SHA-512", "content": sha512(tarball)}]}]
+    refs = {}
+    for c in components:
+        for f in c["files"]:
+            refs[f["path"]] = f"{purl(c)}#{f['path']}"
+    entries, depends = [], [{"ref": me, "dependsOn": []}]
+    debs = debs_of(args.components, components, cache)
+    for c in components:
+        ref = purl(c)
+        team, team_address = split_maintainer(c["maintainer"])
+        supplier = {"name": team, **({"contact": [{"email": team_address}]} if team_address else {})}
+        maker = {"name": LICENSES[c["origin"]]["title"], "url": [c["homepage"]]}
+        files = [{
+            "type": "file", "bom-ref": refs[f["path"]], "supplier": supplier, "manufacturer": maker,
+            "name": f["name"], "version": c["version"], "licenses": licenses_of(f["license"], texts),
+            "hashes": [{"alg": "SHA-512", "content": f["sha512"]}],
+            "properties": bsi(f["name"], "non-executable",
+                              "archive" if f["name"].endswith(".a") else "no archive") +
+                          [{"name": "debian:path", "value": f["path"]}] +
+                          [{"name": "linked:member", "value": m} for m in f["members"]] +
+                          [{"name": "linked:licence", "value": f"{g['spdx']}: {', '.join(g['members'])}"}
+                           for g in f["licences"] if g["why"]],
+        } for f in c["files"]]
+        deb, deb_sha512 = debs[c["package"]]
+        entry = {
+            "type": "library", "bom-ref": ref, "supplier": supplier, "manufacturer": maker,
+            "name": c["package"], "version": c["version"],
+            "description": LICENSES[c["origin"]]["title"],
+            "licenses": [{"expression": c["license"], "acknowledgement": "concluded"}],
+            "hashes": [{"alg": "SHA-512", "content": deb_sha512}], "purl": ref,
+            "externalReferences": [{
+                "type": "source-distribution",
+                "url": f"https://snapshot.debian.org/package/{c['origin']}/"
+                       f"{c['origin_version'].replace('+', '%2B')}/"},
+                {"type": "website", "url": c["homepage"]}],
+            "properties": bsi(os.path.basename(deb).replace("%3a", ":"),
+                              "non-executable", "archive", "structured") +
+                          [{"name": "debian:source", "value": f"{c['source']} {c['source_version']}"},
+                           {"name": "debian:built-from",
+                            "value": f"{c['origin']} {c['origin_version']}"}],
+            "components": files,
+        }
+        entries.append(entry)
+        depends[0]["dependsOn"].append(ref)
+        depends.append({"ref": ref, "dependsOn": sorted(
+            purl(o) for o in components if o["package"] in c["depends"])})
+        depends += [{"ref": refs[f["path"]], "dependsOn": sorted(refs[u] for u in f["uses"])}
+                    for f in c["files"]]
+    # The files the tool's own code took parts of.
+    depends[0]["dependsOn"] += sorted(refs[u] for u in program["uses"])
+    bom = {
+        "bomFormat": "CycloneDX", "specVersion": "1.6", "version": 1,
+        "metadata": {
+            "timestamp": stamp,
+            "lifecycles": [{"phase": "build"}],
+            "tools": {"components": [{"type": "application", "name": "packaging/components",
+                                      "version": program["version"]}]},
+            "authors": [{"name": who, **({"email": address} if address else {})}],
+            "supplier": authors, "manufacturer": authors,
+            "component": main,
+        },
+        "components": entries,
+        "dependencies": depends,
+        # Every file the linker took is listed: what the program holds is complete.
+        "compositions": [{"aggregate": "complete", "assemblies": [me],
+                          "dependencies": [me]}],
+    }
+    used = set(re.findall(r"LicenseRef-[A-Za-z0-9.-]+", json.dumps(bom)))
+    if used - set(texts):
+        fail(f"no text for {', '.join(sorted(used - set(texts)))} in {args.components}")
+    write_bom(bom, args.out)
+
+
+def write_bom(bom, out):
+    """Writes BOM with a serial number made from its content."""
+    text = json.dumps(bom, indent=2, ensure_ascii=False)
+    serial = uuid.uuid5(uuid.NAMESPACE_URL, "urn:sha256:" + hashlib.sha256(text.encode()).hexdigest())
+    bom = {"bomFormat": bom.pop("bomFormat"), "specVersion": bom.pop("specVersion"),
+           "serialNumber": f"urn:uuid:{serial}", **bom}
+    with open(out, "w", encoding="utf-8") as f:
+        f.write(json.dumps(bom, indent=2, ensure_ascii=False) + "\n")
