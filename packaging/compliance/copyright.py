@@ -38,9 +38,11 @@ def grant_of(term, components):
     fail(f"no copyright file of the linked packages holds the text of {term}")
 
 
-def program_terms(components, origins):
-    return unique(t for o in origins for c in components if c["origin"] == o
-                  for t in split_terms(c["license"]))
+def program_terms(components, origins, headers):
+    """The SPDX terms of what the program holds: the libraries' in the order of
+    ORIGINS, then those of the headers' exceptions."""
+    return unique([t for o in origins for c in components if c["origin"] == o
+                   for t in split_terms(c["license"])] + [h["spdx"] for h in headers if "spdx" in h])
 
 
 def field(name, text):
@@ -55,11 +57,10 @@ def paragraph(text):
     return "\n".join(" " + line if line.strip() else " ." for line in text.rstrip("\n").split("\n"))
 
 
-def debian_copyright(program, components, origins, texts, source_dir, maintainer):
+def debian_copyright(program, components, origins, terms, texts, source_dir, maintainer):
     lic_file = open(os.path.join(source_dir, "LICENSE"), encoding="utf-8").read()
     expat = lic_file[lic_file.index("Permission is hereby granted"):]
     exe = program["path"]
-    terms = program_terms(components, origins)
     out = ["Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/",
            "Upstream-Name: dorvane_oem_tool", f"Upstream-Contact: {maintainer}"]
     if components:

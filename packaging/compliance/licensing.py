@@ -48,6 +48,7 @@ class Licensing:
         for part in parts:
             what = f"{part} of {path}" if archive else path
             rule = next((r for r in lic.get("files", []) if fnmatch.fnmatchcase(archive, r["archive"])
+                         and fnmatch.fnmatchcase(path, r.get("where", "*"))
                          and any(fnmatch.fnmatchcase(part, m) for m in r["members"])), None)
             if rule and "spdx" in rule:
                 spdx, why = rule["spdx"], rule["why"]

@@ -114,12 +114,14 @@ def cmd_notices(args):
                                                     licensing)
     windows = args.target.startswith("win")
     exe = "dorvane_oem_tool.exe" if windows else "dorvane_oem_tool"
-    terms = program_terms(components, origins)
+    headers = header_notices(args.compile_commands, args.source_dir, args.build_dir)
+    terms = program_terms(components, origins, headers)
     license = expression(["MIT"] + terms)
     program = {"name": "dorvane_oem_tool", "version": args.version, "target": args.target,
                "file": exe, "path": "/usr/bin/dorvane_oem_tool", "license": license,
                "license_file": "LICENSE.txt" if windows else "LICENSE",
-               "maintainer": args.maintainer, "toolchain": args.toolchain, "uses": program_uses}
+               "maintainer": args.maintainer, "toolchain": args.toolchain, "home": args.home,
+               "uses": program_uses}
     texts = []
     for term in terms:
         for key in TERMS[term]["texts"]:
@@ -133,7 +135,6 @@ def cmd_notices(args):
                 f"{c['package']}:{c['architecture']}").split("\n") if p.startswith("/")}
     relink = unique(p for p in loads if p in kept)
     refs = {t: grant_of(t, components) for t in terms if t.startswith("LicenseRef-")}
-    headers = header_notices(args.compile_commands, args.source_dir, args.build_dir)
     os.makedirs(args.out_dir, exist_ok=True)
 
     def write(name, text):
@@ -144,8 +145,8 @@ def cmd_notices(args):
                                          "licence_texts": refs, "header_notices": headers},
                                         indent=2, ensure_ascii=False) + "\n")
     write("NOTICE", notice(program, components, origins, texts, relink, headers))
-    write("copyright", debian_copyright(program, components, origins, texts, args.source_dir,
-                                        args.maintainer))
+    write("copyright", debian_copyright(program, components, origins, terms, texts,
+                                        args.source_dir, args.maintainer))
     version_of = {o: next(c["origin_version"] for c in components if c["origin"] == o)
                   for o in origins}
     built_using = ", ".join(f"{o} (= {version_of[o]})" for o in sorted(origins)

@@ -8,19 +8,16 @@ import shlex
 import subprocess
 
 from .common import expression, fail, split_terms, unique, wrap
-from .tables import LICENSES
+from .tables import HEADER_TERMS, LICENSES
 
 
 # What marks a permission notice in a header's comments.
 PERMISSION = re.compile(r"Permission to use|Permission is hereby granted|Redistribution and use")
 
 
-def header_notices(compile_commands, source_dir, build_dir):
-    """[{text, headers}]: the permission notices in the comments of every
-    header outside the tree that the tool's sources include (compiled again
-    with -M to list them), each once, with the headers that carry it."""
-    if not compile_commands:
-        return []
+def included_headers(compile_commands, source_dir, build_dir):
+    """Every header outside the tree that the tool's sources include, as the
+    compile commands of COMPILE_COMMANDS, run again with -M, list them."""
     own = [os.path.realpath(source_dir), os.path.realpath(build_dir)]
     headers = set()
     for entry in json.load(open(compile_commands, encoding="utf-8")):
@@ -44,13 +41,33 @@ def header_notices(compile_commands, source_dir, build_dir):
             path = os.path.realpath(os.path.join(entry["directory"], dep))
             if not any(path.startswith(d + os.sep) for d in own):
                 headers.add(os.path.normpath(os.path.join(entry["directory"], dep)))
+    return sorted(headers)
+
+
+def header_notices(compile_commands, source_dir, build_dir):
+    """[{text, headers[, spdx]}]: the permission notices in the comments of
+    every header outside the tree that the tool's sources include, and the
+    GPL's exceptions for the programs that include a header (HEADER_TERMS,
+    with their SPDX term), each once, with the headers that carry it."""
+    if not compile_commands:
+        return []
+    headers = included_headers(compile_commands, source_dir, build_dir)
     notices = {}
     for header in sorted(headers):
         text = open(header, encoding="utf-8", errors="replace").read()
-        for comment in re.findall(r"/\*(.*?)\*/", text, re.S):
-            if not PERMISSION.search(comment):
+        comments = [[re.sub(r"^\s*\*? ?", "", line).rstrip() for line in comment.split("\n")]
+                    for comment in re.findall(r"/\*(.*?)\*/", text, re.S)]
+        for i, lines in enumerate(comments):
+            # A header under the GPL with an exception for the programs that
+            # include it: its grant (the comment before) and the exception.
+            term = next((t for mark, t in HEADER_TERMS if mark in " ".join(" ".join(lines).split())),
+                        None)
+            if term:
+                notice = "\n".join((comments[i - 1] if i else []) + [""] + lines).strip("\n")
+                notices.setdefault((notice, term), []).append(header)
                 continue
-            lines = [re.sub(r"^\s*\*? ?", "", line).rstrip() for line in comment.split("\n")]
+            if not PERMISSION.search("\n".join(lines)):
+                continue
             # One notice per copyright holder: from each "Copyright" line to the next.
             parts, current = [], []
             for line in lines:
@@ -63,8 +80,9 @@ def header_notices(compile_commands, source_dir, build_dir):
                 notice = "\n".join(part).strip("\n")
                 notice = re.sub(r"\n{3,}", "\n\n", notice)
                 if PERMISSION.search(notice) and "GNU General Public License" not in notice:
-                    notices.setdefault(notice, []).append(header)
-    return [{"text": t, "headers": unique(h)} for t, h in notices.items()]
+                    notices.setdefault((notice, None), []).append(header)
+    return [{"text": t, "headers": unique(h), **({"spdx": term} if term else {})}
+            for (t, term), h in notices.items()]
 
 
 def notice(program, components, origins, texts, relink, headers):
@@ -113,11 +131,19 @@ def notice(program, components, origins, texts, relink, headers):
                      f"Debian's changes). Debian also keeps it at "
                      f"https://snapshot.debian.org/package/{origin}/{ver.replace('+', '%2B')}/ ."),
                 ""]
+    out += ["A written offer of the source", "-" * 76,
+            wrap(f"For at least three years after they last distribute this program, its "
+                 f"maintainers ({program['maintainer']}) will give any third party who asks "
+                 f"a complete machine-readable copy of the source of this program: the "
+                 f"tool's own source and the source of each library named above, as Debian "
+                 f"publishes it, on a medium customarily used for software interchange, for "
+                 f"a charge no more than their cost of physically performing that "
+                 f"distribution."), ""]
     if kept:
         titles = " and ".join(LICENSES[o]["title"] for o in kept)
         archives = [os.path.basename(p) for p in relink if p.endswith(".a")]
         starts = [os.path.basename(p) for p in relink if not p.endswith(".a")]
-        relink_text = [
+        out += [
             "Linking the program again",
             "-" * 76,
             wrap(f"The {titles} may be changed and the program linked with the changed "
@@ -125,28 +151,33 @@ def notice(program, components, origins, texts, relink, headers):
                  f"{name}-{version}.tar.gz. The program is linked statically: its link "
                  f"takes from the library the archives {', '.join(archives)} and the start "
                  f"files {', '.join(starts)}, and no shared library. Build the changed "
-                 f"library for the program's processor and install it, say with the prefix "
-                 f"/opt/libc, so that /opt/libc/lib holds those archives and start files, "
-                 f"then:"),
+                 f"library for the program's processor and install it whole (its `make "
+                 f"install`), say with the prefix /opt/libc, so that /opt/libc/lib holds "
+                 f"those archives and start files, and libc.so, against which the build's "
+                 f"first step links a test program; then:"),
             "",
             f"  tar xzf {name}-{version}.tar.gz && cd {name}-{version}",
-            f"  cmake -S . -B build -G Ninja -DDORVANE_TESTS=OFF -DDORVANE_PACKAGING=OFF \\",
+            "  cmake -S . -B build -G Ninja -DDORVANE_TESTS=OFF -DDORVANE_PACKAGING=OFF \\",
             f"    -DCMAKE_TOOLCHAIN_FILE={program['toolchain']} \\",
-            f"    -DCMAKE_EXE_LINKER_FLAGS='-B/opt/libc/lib/ -L/opt/libc/lib'",
-            f"  cmake --build build",
+            "    -DCMAKE_EXE_LINKER_FLAGS='-B/opt/libc/lib/ -L/opt/libc/lib'",
+            "  cmake --build build",
             "",
             wrap("build/dorvane_oem_tool is then the program linked with that library; its "
                  "README's \"Build\" says what the build needs."),
             ""]
-        out += relink_text
     if headers:
+        gpl = any("spdx" in h for h in headers)
         out += ["The notices of the headers compiled into the tool", "-" * 76,
                 wrap("The tool's sources include these headers of the C++ library and the "
-                     "system, whose code is compiled into the program; besides their "
-                     "library's licence above, they carry these permission notices, which "
-                     "ask to be kept in the documentation:"), ""]
+                     "system. " + ("Those named with an SPDX term are under the GNU General "
+                                   "Public License with an exception by which a program that "
+                                   "includes them does not come under that licence; the "
+                                   "others carry" if gpl else "They carry") +
+                     ", besides their library's licence above, permission notices that ask "
+                     "to be kept in the documentation:"), ""]
         for h in headers:
-            out.append(wrap("In " + ", ".join(h["headers"]) + ":"))
+            term = f" ({h['spdx']})" if "spdx" in h else ""
+            out.append(wrap("In " + ", ".join(h["headers"]) + term + ":"))
             out.append("")
             out += ["    " + line if line else "" for line in h["text"].split("\n")]
             out.append("")
