@@ -102,10 +102,18 @@ def debian_release():
     return release
 
 
+def enc(s):
+    """A name or version as a package URL writes it."""
+    return s.replace("%", "%25").replace("+", "%2B").replace(":", "%3A")
+
+
+def source_purl(name, version):
+    """The package URL of a Debian source package."""
+    return f"pkg:deb/debian/{name}@{enc(version)}?arch=source&distro=debian-{debian_release()}"
+
+
 def purl(c):
     """The package URL of a Debian package, as scanners match it to advisories."""
-    def enc(s):
-        return s.replace("%", "%25").replace("+", "%2B").replace(":", "%3A")
     qualifiers = [f"arch={c['architecture']}", f"distro=debian-{debian_release()}"]
     if c["origin_version"] != c["version"]:
         qualifiers.append(f"upstream={enc(c['origin'])}%40{enc(c['origin_version'])}")

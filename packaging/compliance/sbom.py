@@ -4,29 +4,44 @@ import hashlib
 import json
 import os
 import re
+import urllib.parse
 import uuid
 from datetime import datetime, timezone
 
 from .common import fail, sha512, split_maintainer, split_terms
-from .dpkg import debs_of, purl
+from .dpkg import debs_of, purl, source_purl
 from .tables import LICENSES
 
+quote = urllib.parse.quote
 
-def licenses_of(spdx, texts):
-    """The licences of a component, concluded from the link: one SPDX
-    expression, or, where every term stands alone, one licence object each,
-    a LicenseRef- with its text (which defines it in the bill of materials)."""
-    terms = split_terms(spdx)
-    if any(" " in t for t in terms):
-        return [{"expression": spdx, "acknowledgement": "concluded"}]
-    result = []
-    for t in terms:
-        if t.startswith("LicenseRef-"):
-            result.append({"license": {"name": t, "acknowledgement": "concluded",
-                                       "text": {"contentType": "text/plain", "content": texts[t]}}})
-        else:
-            result.append({"license": {"id": t, "acknowledgement": "concluded"}})
-    return result
+
+def concluded(spdx):
+    """The licences of a component, concluded from the link, as one SPDX
+    expression (its LicenseRef- terms are defined on the program)."""
+    return [{"expression": spdx, "acknowledgement": "concluded"}]
+
+
+def release_url(program, name):
+    """Where the release publishes the file NAME: under the project's home."""
+    return f"{program['home'].rstrip('/')}/releases/{program['version']}/{name}"
+
+
+def package_form(program, package):
+    """(purl, description) of the program as packed in the file PACKAGE: a
+    Debian package, an RPM, or an archive (.tar.gz, .zip) of the release."""
+    vendor, version = "dorvane_oem_tool", program["version"]
+    deb = re.fullmatch(r"([a-z0-9.+-]+)_([^_]+)_([a-z0-9]+)\.deb", package)
+    rpm = re.fullmatch(r"(.+)-([^-]+)-([^-]+)\.([a-z0-9_]+)\.rpm", package)
+    if deb:
+        return (f"pkg:deb/{vendor}/{deb[1]}@{quote(deb[2])}?arch={deb[3]}",
+                f"the Debian package {package}")
+    if rpm:
+        return (f"pkg:rpm/{vendor}/{rpm[1]}@{quote(rpm[2])}-{quote(rpm[3])}?arch={rpm[4]}",
+                f"the RPM {package}")
+    if package.endswith((".tar.gz", ".zip")):
+        url = quote(release_url(program, package), safe="")
+        return f"pkg:generic/{vendor}@{quote(version)}?download_url={url}", f"the archive {package}"
+    fail(f"{package} is no .deb, .rpm, .tar.gz or .zip of the release")
 
 
 def bsi(filename, executable, archive, structured="unstructured"):
@@ -50,23 +65,41 @@ def cmd_sbom(args):
     who, address = split_maintainer(program["maintainer"])
     authors = {"name": "the dorvane_oem_tool authors",
                "contact": [{"name": who, **({"email": address} if address else {})}]}
+    if not program.get("home"):
+        fail(f"{args.components} names no home of the project (notices --home): the bill of "
+             f"materials' addresses are made from it")
     me = f"dorvane_oem_tool@{program['version']}-{program['target']}"
+    form, packed = package_form(program, args.package)
     main = {
         "type": "application", "bom-ref": me, "name": "dorvane_oem_tool",
         "version": program["version"], "supplier": authors, "manufacturer": authors,
-        "description": f"dorvane_oem_tool for {program['target']}, linked statically",
-        "licenses": [{"expression": program["license"], "acknowledgement": "concluded"}],
+        "description": f"dorvane_oem_tool for {program['target']}, linked statically, as packed "
+                       f"in {packed}",
+        "licenses": concluded(program["license"]),
         "hashes": [{"alg": "SHA-512", "content": sha512(args.program)}],
+        "cpe": f"cpe:2.3:a:dorvane_oem_tool:dorvane_oem_tool:{program['version']}:*:*:*:*:*:*:*",
+        "purl": form,
+        "externalReferences": [
+            {"type": "website", "url": program["home"]},
+            {"type": "distribution", "url": release_url(program, args.package),
+             "comment": f"{packed}, which holds the program"}],
         "properties": bsi(program["file"], "executable", "no archive"),
     }
     tarball = os.environ.get("DORVANE_SOURCE_TARBALL")
     if tarball:
         if not os.path.isfile(tarball):
             fail(f"DORVANE_SOURCE_TARBALL names no file: {tarball}")
-        main["externalReferences"] = [{
-            "type": "source-distribution", "url": os.path.basename(tarball),
-            "comment": "the release's source tarball, beside this bill of materials",
-            "hashes": [{"alg": "SHA-512", "content": sha512(tarball)}]}]
+        main["externalReferences"].append({
+            "type": "source-distribution", "url": release_url(program, os.path.basename(tarball)),
+            "comment": "the release's source tarball",
+            "hashes": [{"alg": "SHA-512", "content": sha512(tarball)}]})
+    # Each LicenseRef- of the program's licence (which holds every term of
+    # what it holds), defined by its text.
+    main["evidence"] = {"licenses": [
+        {"license": {"name": t, "text": {"contentType": "text/plain", "content": texts[t]}}}
+        for t in split_terms(program["license"]) if t.startswith("LicenseRef-")]}
+    if not main["evidence"]["licenses"]:
+        del main["evidence"]
     refs = {}
     for c in components:
         for f in c["files"]:
@@ -80,7 +113,7 @@ def cmd_sbom(args):
         maker = {"name": LICENSES[c["origin"]]["title"], "url": [c["homepage"]]}
         files = [{
             "type": "file", "bom-ref": refs[f["path"]], "supplier": supplier, "manufacturer": maker,
-            "name": f["name"], "version": c["version"], "licenses": licenses_of(f["license"], texts),
+            "name": f["name"], "version": c["version"], "licenses": concluded(f["license"]),
             "hashes": [{"alg": "SHA-512", "content": f["sha512"]}],
             "properties": bsi(f["name"], "non-executable",
                               "archive" if f["name"].endswith(".a") else "no archive") +
@@ -94,8 +127,14 @@ def cmd_sbom(args):
             "type": "library", "bom-ref": ref, "supplier": supplier, "manufacturer": maker,
             "name": c["package"], "version": c["version"],
             "description": LICENSES[c["origin"]]["title"],
-            "licenses": [{"expression": c["license"], "acknowledgement": "concluded"}],
+            "licenses": concluded(c["license"]),
             "hashes": [{"alg": "SHA-512", "content": deb_sha512}], "purl": ref,
+            # The Debian source packages it was built from, by their own URLs.
+            "pedigree": {"ancestors": [
+                {"type": "library", "name": name, "version": version,
+                 "purl": source_purl(name, version)}
+                for name, version in dict.fromkeys([(c["source"], c["source_version"]),
+                                                    (c["origin"], c["origin_version"])])]},
             "externalReferences": [{
                 "type": "source-distribution",
                 "url": f"https://snapshot.debian.org/package/{c['origin']}/"

@@ -57,7 +57,10 @@ def cmd_vex(args):
             "supplier": product["supplier"], "manufacturer": product["manufacturer"],
             "component": {"type": "application", "bom-ref": f"dorvane_oem_tool@{product['version']}",
                           "name": "dorvane_oem_tool", "version": product["version"],
-                          "supplier": product["supplier"]},
+                          "supplier": product["supplier"], "cpe": product["cpe"],
+                          "purl": f"pkg:generic/dorvane_oem_tool@{product['version']}",
+                          "externalReferences": [r for r in product["externalReferences"]
+                                                 if r["type"] == "website"]},
         },
         "vulnerabilities": vulnerabilities,
     }
