@@ -12,7 +12,8 @@
 
 // The console input, read one character at a time. At its very start a
 // UTF-8 byte order mark (as Windows editors save answer files) is skipped,
-// and UTF-16 text, which no answer is read from, ends the input at once.
+// and UTF-16 text, with a mark or without, which no answer is read from,
+// ends the input at once.
 class console_reader {
  public:
   explicit console_reader(std::FILE* in) noexcept : in_(in) {}
