@@ -40,6 +40,17 @@ bool starts_mark(std::FILE* in, int c, const int (&mark)[n]) {
   return true;
 }
 
+// UTF-16 text without a mark: each ASCII character comes with a zero byte,
+// after it or before it, and no answer saved as UTF-8 or ANSI holds one.
+// `c` is the first character; the one after it is left unread.
+bool starts_unmarked_utf16(std::FILE* in, int c) {
+  if (c == 0) return true;
+  if (c == EOF) return false;
+  const int next = std::fgetc(in);
+  std::ungetc(next, in);  // nothing for EOF
+  return next == 0;
+}
+
 }  // namespace
 
 int con_getc_at_start(std::FILE* in) {
@@ -47,7 +58,8 @@ int con_getc_at_start(std::FILE* in) {
   if (in != g_con.in || g_con.in_started) return c;
   g_con.in_started = true;
   if (starts_mark(in, c, k_utf8_mark)) return std::fgetc(in);
-  if (starts_mark(in, c, k_utf16le_mark) || starts_mark(in, c, k_utf16be_mark)) {
+  if (starts_mark(in, c, k_utf16le_mark) || starts_mark(in, c, k_utf16be_mark) ||
+      starts_unmarked_utf16(in, c)) {
     g_con.in_utf16 = true;
     return EOF;
   }

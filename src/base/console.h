@@ -22,7 +22,8 @@ extern console_io g_con;
 
 // The next character of `in`. At the very start of the console input, a
 // UTF-8 byte order mark (as Windows editors save answer files) is skipped,
-// and UTF-16 text, which no answer is read from, ends the input at once.
+// and UTF-16 text, with a mark or without, which no answer is read from, ends
+// the input at once.
 int con_getc_at_start(std::FILE* in);
 
 // printf to the console output.
