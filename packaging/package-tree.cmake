@@ -16,11 +16,22 @@ set(dorvane_notices "${CPACK_DORVANE_NOTICES}")
 # (file(COPY), not file(INSTALL): cpack's DESTDIR is still set here.)
 set(dorvane_mode FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
+# The file this package becomes, which its bill of materials names.
+if(CPACK_GENERATOR STREQUAL "ZIP")
+  set(dorvane_package "${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-${CPACK_SYSTEM_NAME}.zip")
+elseif(CPACK_GENERATOR STREQUAL "DEB")
+  set(dorvane_package
+      "${CPACK_PACKAGE_NAME}_${CPACK_PACKAGE_VERSION}_${CPACK_DEBIAN_PACKAGE_ARCHITECTURE}.deb")
+else()
+  set(dorvane_package "${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-${CPACK_RPM_PACKAGE_RELEASE}.")
+  string(APPEND dorvane_package "${CPACK_RPM_PACKAGE_ARCHITECTURE}.rpm")
+endif()
+
 # sbom PROGRAM FOLDER: writes FOLDER/dorvane_oem_tool.cdx.json of PROGRAM.
 function(dorvane_sbom program folder)
   execute_process(COMMAND "${dorvane_src}/packaging/components" sbom
                           "${dorvane_notices}/components.json" "${program}"
-                          "${folder}/dorvane_oem_tool.cdx.json"
+                          "${folder}/dorvane_oem_tool.cdx.json" --package "${dorvane_package}"
                   RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "packaging/components could not write the bill of materials of ${program}")
@@ -58,6 +69,18 @@ elseif(CPACK_GENERATOR STREQUAL "RPM")
   file(COPY "${dorvane_src}/CHANGELOG.md" DESTINATION "${dorvane_doc}" ${dorvane_mode})
   file(COPY "${dorvane_src}/LICENSE" DESTINATION "${dorvane_licenses}" ${dorvane_mode})
   file(STRINGS "${dorvane_notices}/license" CPACK_RPM_PACKAGE_LICENSE LIMIT_COUNT 1)
+  # Provides: bundled(<source>) = <upstream version> of each library whose
+  # source the release keeps (Built-Using: the C library), as RPM
+  # distributions name a library that a package carries inside.
+  file(STRINGS "${dorvane_notices}/debian-fields" dorvane_built_using REGEX "^Built-Using: ")
+  string(REGEX MATCHALL "[a-z0-9.+-]+ \\(= ([0-9]+:)?[^-)]+" dorvane_sources "${dorvane_built_using}")
+  set(CPACK_RPM_PACKAGE_PROVIDES)
+  foreach(dorvane_source IN LISTS dorvane_sources)
+    string(REGEX REPLACE "^([^ ]+) \\(= ([0-9]+:)?(.*)$" "bundled(\\1) = \\3" dorvane_source
+           "${dorvane_source}")
+    list(APPEND CPACK_RPM_PACKAGE_PROVIDES "${dorvane_source}")
+  endforeach()
+  list(JOIN CPACK_RPM_PACKAGE_PROVIDES ", " CPACK_RPM_PACKAGE_PROVIDES)
   # rpm only clamps dates later than SOURCE_DATE_EPOCH to it: the earlier
   # ones of files from the tree are set to it here.
   execute_process(COMMAND find "${dorvane_usr}" -exec touch -h -d "@$ENV{SOURCE_DATE_EPOCH}" {} +
