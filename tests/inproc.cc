@@ -66,7 +66,7 @@ inproc_run run_inproc(const std::vector<std::string>& args, const std::string& i
   std::vector<const char*> argv = {"dorvane_oem_tool"};
   for (const std::string& a : args) argv.push_back(a.c_str());
   const console_io saved = g_con;
-  g_con = {files[0], files[1], files[2]};
+  g_con = {console_reader(files[0]), files[1], files[2]};
   run_tool(static_cast<int>(argv.size()), argv.data());
   g_con = saved;
   for (std::FILE* f : files)

@@ -6,7 +6,7 @@
 
 #include "base/platform.h"
 
-console_io g_con = {stdin, stdout, stderr};
+console_io g_con = {console_reader(stdin), stdout, stderr};
 
 namespace {
 
@@ -53,18 +53,20 @@ bool starts_unmarked_utf16(std::FILE* in, int c) {
 
 }  // namespace
 
-int con_getc_at_start(std::FILE* in) {
-  const int c = std::fgetc(in);
-  if (in != g_con.in || g_con.in_started) return c;
-  g_con.in_started = true;
-  if (starts_mark(in, c, k_utf8_mark)) return std::fgetc(in);
-  if (starts_mark(in, c, k_utf16le_mark) || starts_mark(in, c, k_utf16be_mark) ||
-      starts_unmarked_utf16(in, c)) {
-    g_con.in_utf16 = true;
+int console_reader::get() {
+  const int c = std::fgetc(in_);
+  if (started_) return c;
+  started_ = true;
+  if (starts_mark(in_, c, k_utf8_mark)) return std::fgetc(in_);
+  if (starts_mark(in_, c, k_utf16le_mark) || starts_mark(in_, c, k_utf16be_mark) ||
+      starts_unmarked_utf16(in_, c)) {
+    utf16_ = true;
     return EOF;
   }
   return c;
 }
+
+void console_reader::unget(int c) { std::ungetc(c, in_); }  // nothing for EOF
 
 void con_printf(const char* fmt, ...) {
   va_list ap;

@@ -10,21 +10,33 @@
 #define DORVANE_PRINTF(f, a) __attribute__((format(printf, f, a)))
 #endif
 
+// The console input, read one character at a time. At its very start a
+// UTF-8 byte order mark (as Windows editors save answer files) is skipped,
+// and UTF-16 text, with a mark or without, which no answer is read from,
+// ends the input at once.
+class console_reader {
+ public:
+  explicit console_reader(std::FILE* in) noexcept : in_(in) {}
+  // The next character, or EOF.
+  int get();
+  // Puts back `c`, the character just read; nothing for EOF.
+  void unget(int c);
+  // True once the start of the input was found to be UTF-16 text.
+  bool utf16() const { return utf16_; }
+
+ private:
+  std::FILE* in_;
+  bool started_ = false;  // the start of the input has been looked at
+  bool utf16_ = false;
+};
+
 struct console_io {
-  std::FILE* in;
+  console_reader in;
   std::FILE* out;
   std::FILE* err;
-  bool in_started = false;  // the start of `in` has been looked at
-  bool in_utf16 = false;    // and it was UTF-16 text
 };
 
 extern console_io g_con;
-
-// The next character of `in`. At the very start of the console input, a
-// UTF-8 byte order mark (as Windows editors save answer files) is skipped,
-// and UTF-16 text, with a mark or without, which no answer is read from, ends
-// the input at once.
-int con_getc_at_start(std::FILE* in);
 
 // printf to the console output.
 void con_printf(const char* fmt, ...) DORVANE_PRINTF(1, 2);

@@ -1,17 +1,22 @@
-// The dispatch table: one handler slot per option letter.
+// The dispatch table: one row per option letter.
 #pragma once
 
-#include <string_view>
+#include <optional>
 
+#include "base/platform.h"
 #include "image/img_io.h"
 
 using oem_cmd_fn = void (*)(img_stream& stream);
 
-// The option letters in slot order: the position of a letter is its slot.
-constexpr std::string_view k_option_letters = "IYMEPXGSLWNDC0";
+// An option: its letter, its handler and how it opens the image.
+struct oem_cmd {
+  char letter;
+  oem_cmd_fn handler;
+  plat::open_mode mode;
+};
 
-// One handler per option letter, in the same order.
-extern const oem_cmd_fn oem_cmd_table[];
+// The options; a row's position is its slot.
+extern const oem_cmd oem_cmd_table[];
 
-// True for the slot of the one command that only reads the image (the listing).
-bool only_reads(int slot);
+// The slot of the option `letter`; nothing when no option has it.
+std::optional<int> find_slot(char letter);

@@ -57,8 +57,8 @@ arg_kind parse_cmd(const char* arg) {
 
 std::optional<int> parse_cmd2(const char* arg) {
   if (arg == nullptr || arg[0] == '\0' || arg[1] == '\0') return std::nullopt;
-  const std::size_t slot = k_option_letters.find(arg[1]);
-  if (slot != std::string_view::npos) return static_cast<int>(slot);
+  const std::optional<int> slot = find_slot(arg[1]);
+  if (slot) return slot;
   report_unknown(arg);
   return std::nullopt;
 }

@@ -44,14 +44,13 @@ void run_command(int slot, img_stream& stream) {
     if (stream.failed()) return;
     fw_load_config(&g_cfg, sub_sys_id, port_mask);
   }
-  oem_cmd_table[slot](stream);
+  oem_cmd_table[slot].handler(stream);
 }
 
 namespace {
 
 void run_on_image(const std::string& path, int slot, image_opener opener) {
-  const plat::open_mode mode = only_reads(slot) ? plat::open_mode::read : plat::open_mode::update;
-  std::unique_ptr<img_stream> stream = opener(path, mode);
+  std::unique_ptr<img_stream> stream = opener(path, oem_cmd_table[slot].mode);
   if (!stream) return;
   run_command(slot, *stream);
   const bool modified = g_file_modified;

@@ -38,6 +38,8 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
       {"-G", "1234\n", fault::read, 0xFF000, k_gpio_done, k_fail + "read image at 0xff000: injected fault\n" + k_partly, "\n", 1, k_synced},
       {"-G", "1234\n", fault::read, 0xFFFDC, "", k_fail + "read image at 0xfffdc: injected fault\n", k_kept, 0, k_closed},
       {"-G", "1234\n", fault::read, 0x16C, "", k_fail + "read image at 0x16c: injected fault\n", k_kept, 0, k_closed},
+      // -S reads the slave address in effect before it asks whether to change it.
+      {"-S", "0\n", fault::read, 0xFF014, "Please input config val of SMBUS ARP, 1 : enable arp  0 : disable arp :", k_fail + "read image at 0xff014: injected fault\n", k_kept, 0, k_closed},
       {"-G", "1234\n", fault::sync, 0, k_gpio_done, k_fail + "save image x/b.img: injected fault\n" + k_partly, "\n", 2, k_synced},
       {"-G", "1234\n", fault::close, 0, k_gpio_done, k_fail + "save image x/b.img: injected fault\n" + k_partly, "\n", 2, k_synced},
       // A sync between the blocks of -L and of -0 that fails: nothing is written after it.
@@ -67,30 +69,6 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
     // one is renamed after, and its folder flushed; only then do other runs get it.
     EXPECT_EQ(g_image.log, r.log);
     EXPECT_EQ(unsafe_cuts(before), 0);
-  }
-}
-
-// A kill keeps the writes of a run up to any one of them, a power cut any of the blocks written
-// since the last sync: neither leaves a feature on over words neither all as before nor all as
-// after, whether the header turned nothing on before or everything.
-TEST(Faults, NoKillOrPowerCutLeavesHalfAFeature) {
-  // clang-format off
-  const char* const rows[][3] = {
-      {"-I", "", "1\n"}, {"-Y", "phy=60", "1\n2\n3\n4\n"}, {"-M", "phy=52", "1\n"}, {"-E", "phy=90", "1\n5\n"},
-      {"-P", "phy=52", "1\n"}, {"-X", "zt phy=10", "1\n2\n3\n4\n"}, {"-G", "", "1\n"}, {"-S", "zt", "0\ny\n50\n"},
-      {"-S", "", "1\n"}, {"-L", "", "5\n"}, {"-W", "wol", "10\n"}, {"-N", "", "1\n"}, {"-D", "phy=a0", "2\n4\n8\n10\n"}, {"-0", "", ""}};
-  // clang-format on
-  for (const auto& [option, recipe, input] : rows) {
-    for (const char* header : {" hdr=ffffffff", " hdr=f355aa"}) {
-      SCOPED_TRACE(std::string(option) + header);
-      g_image = mem_image{};
-      const char* const words =
-          " ff004=4 ff008=8 ff00c=c ff010=10 ff014=14 ff018=18 ff020=20 f1000=1";
-      ASSERT_TRUE(testimg::build(recipe + (header + std::string(words)), &g_image.bytes));
-      const std::vector<std::uint8_t> before = g_image.bytes;
-      EXPECT_EQ(run_inproc({"-F", "b.img", option}, input).err, "");
-      EXPECT_EQ(unsafe_cuts(before), 0);
-    }
   }
 }
 

@@ -12,6 +12,8 @@ constexpr std::int32_t k_slave_addr_min = 0x08;
 constexpr std::int32_t k_slave_addr_max = 0x77;
 constexpr std::uint32_t k_arp_enabled = 0xF;
 constexpr std::uint32_t k_arp_disabled = 0xE;
+constexpr std::uint32_t k_arp_code = 0xF;       // bits 0-3 of the SMBus word
+constexpr std::uint32_t k_arp_unused = 0xFFF0;  // bits 4-15, written as 0
 constexpr std::int32_t k_lldp_max = 0xF;
 constexpr std::int32_t k_wol_max_ms = 0xFFFF;
 
@@ -24,33 +26,48 @@ bool report_invalid(std::int32_t value) {
 // when the input ended.
 std::optional<std::int32_t> ask_slave_addr() {
   for (;;) {
-    con_printf("Please input smbus slave addr, valid range(0x7, 0x78):");
-    const prompt::read_result got = prompt::read_number(g_con.in, prompt::radix::hex);
-    if (got.status == prompt::read_status::end_of_input) {
-      prompt::report_end_of_input();
-      return std::nullopt;
-    }
-    clear_flush(g_con.in);
-    if (got.status == prompt::read_status::number && got.value >= k_slave_addr_min &&
-        got.value <= k_slave_addr_max) {
-      return got.value;
+    const auto got = prompt::read_entry("Please input smbus slave addr, valid range(0x7, 0x78):",
+                                        prompt::radix::hex);
+    if (!got) return std::nullopt;
+    if (got->status == prompt::read_status::number && got->value >= k_slave_addr_min &&
+        got->value <= k_slave_addr_max) {
+      return got->value;
     }
     con_printf("err, address out of range[0x8, 0x77], try again\n");
   }
 }
 
-// The disable branch of -S: the slave address, kept at its default unless
-// the operator asks to change it.
-std::optional<std::int32_t> ask_disable_addr() {
+// The slave address in effect: that of the SMBus word at `offset` when the
+// header turns the word on and the word is one that -S writes, else the
+// default. Nothing when the image cannot be read.
+std::optional<std::int32_t> current_slave_addr(img_stream& stream, std::uint32_t offset,
+                                               std::uint32_t enable_bit) {
+  std::uint32_t header = 0;
+  std::uint32_t word = 0;
+  if (!rd_img(stream, oem::k_header, &header) || !rd_img(stream, offset, &word)) {
+    return std::nullopt;
+  }
+  const bool on = oem::has_signature(header) && (header & enable_bit) != 0;
+  const std::uint32_t code = word & k_arp_code;
+  const auto addr = static_cast<std::int32_t>(cmd::high16(word));
+  const bool ours = (code == k_arp_enabled || code == k_arp_disabled) &&
+                    (word & k_arp_unused) == 0 && addr >= k_slave_addr_min &&
+                    addr <= k_slave_addr_max;
+  return on && ours ? addr : k_slave_addr_default;
+}
+
+// The disable branch of -S: the slave address, kept at `current` unless the
+// operator asks to change it.
+std::optional<std::int32_t> ask_disable_addr(std::int32_t current) {
   con_printf("current smbus slave addr is 0x%x, do you need to modify it ? 'Y' or 'N':",
-             static_cast<unsigned>(k_slave_addr_default));
+             static_cast<unsigned>(current));
   const int answer = prompt::read_answer_char(g_con.in);
   if (answer == EOF) {
     prompt::report_end_of_input();
     return std::nullopt;
   }
   if (answer == 'y' || answer == 'Y') return ask_slave_addr();
-  return k_slave_addr_default;
+  return current;
 }
 
 }  // namespace
@@ -80,7 +97,9 @@ void smbus_arp_cfg(img_stream& stream) {
     con_printf("\nConfiguration completed successfully, Enable SMBUS ARP\n");
   } else {
     code = k_arp_disabled;
-    const auto asked = ask_disable_addr();
+    const auto current = current_slave_addr(stream, offset, enable_bit);
+    if (!current) return;
+    const auto asked = ask_disable_addr(*current);
     if (!asked) return;
     addr = *asked;
     con_printf("\nConfiguration completed successfully, Disable SMBUS ARP, slave address : 0x%x\n",

@@ -1,5 +1,7 @@
 #include "commands/port_mode.h"
 
+#include <string>
+
 #include "base/console.h"
 #include "commands/cmd_common.h"
 #include "commands/value_prompt.h"
@@ -61,20 +63,11 @@ std::optional<std::uint32_t> ask_port_modes(int ports) {
   std::uint32_t word = 0;
   int port = 0;
   while (port < ports) {
-    con_printf("Please input config val of port %d:", port);
-    const prompt::read_result got = prompt::read_number(g_con.in, prompt::radix::hex);
-    if (got.status == prompt::read_status::end_of_input) {
-      prompt::report_end_of_input();
-      return std::nullopt;
-    }
-    clear_flush(g_con.in);
-    if (got.status == prompt::read_status::number) entry = got.value;
+    const std::string text = "Please input config val of port " + std::to_string(port) + ":";
+    const auto got = prompt::read_entry(text.c_str(), prompt::radix::hex);
+    if (!got) return std::nullopt;
     std::optional<std::uint8_t> byte;
-    if (got.status == prompt::read_status::too_large) {
-      prompt::report_too_large();
-    } else if (entry < 0) {
-      prompt::report_negative(entry);
-    } else {
+    if (prompt::take_entry(*got, &entry)) {
       byte = drv_port_byte(entry);
       if (!byte) {
         con_printf("warning, from bit1 to bit4, only one BIT can be selected for each port\n");

@@ -1,7 +1,5 @@
 #include "commands/value_prompt.h"
 
-#include "base/console.h"
-
 namespace prompt {
 namespace {
 
@@ -21,9 +19,9 @@ std::optional<int> digit_value(int c, radix r) {
 // The first character of an answer. Whatever the tool has printed, the
 // prompt included, is out before it waits for the operator: a script that
 // answers each prompt as it comes sees it.
-int first_char(std::FILE* in) {
+int first_char(console_reader& in) {
   std::fflush(g_con.out);
-  return con_getc_at_start(in);
+  return in.get();
 }
 
 constexpr std::uint64_t k_max_magnitude = 0xFFFFFFFFULL;
@@ -31,23 +29,23 @@ constexpr std::uint64_t k_max_negative_magnitude = 0x80000000ULL;
 
 // Drops the x of a 0x prefix when `c`, the character just read, is its 0.
 // The 0 is then read as a digit, so that "0x" alone reads as 0.
-void skip_hex_x(std::FILE* in, int c) {
+void skip_hex_x(console_reader& in, int c) {
   if (c != '0') return;
-  const int next = std::fgetc(in);
-  if (next != 'x' && next != 'X') std::ungetc(next, in);  // nothing for EOF
+  const int next = in.get();
+  if (next != 'x' && next != 'X') in.unget(next);
 }
 
 }  // namespace
 
-read_result read_number(std::FILE* in, radix r) {
+read_result read_number(console_reader& in, radix r) {
   int c = first_char(in);
-  while (c != EOF && is_blank(c)) c = std::fgetc(in);
+  while (c != EOF && is_blank(c)) c = in.get();
   if (c == EOF) return {read_status::end_of_input, 0};
 
   bool negative = false;
   if (c == '+' || c == '-') {
     negative = c == '-';
-    c = std::fgetc(in);
+    c = in.get();
   }
   if (r == radix::hex) skip_hex_x(in, c);
   const std::uint64_t base = r == radix::hex ? 16 : 10;
@@ -60,9 +58,9 @@ read_result read_number(std::FILE* in, radix r) {
       magnitude = magnitude * base + static_cast<std::uint64_t>(*d);
       too_large = magnitude > k_max_magnitude;
     }
-    c = std::fgetc(in);
+    c = in.get();
   }
-  if (c != EOF) std::ungetc(c, in);
+  in.unget(c);
 
   if (!any_digit) return {read_status::no_number, 0};
   if (too_large || (negative && magnitude > k_max_negative_magnitude)) {
@@ -73,36 +71,45 @@ read_result read_number(std::FILE* in, radix r) {
   return {read_status::number, static_cast<std::int32_t>(bits)};
 }
 
+std::optional<read_result> read_entry(const char* prompt_text, radix r) {
+  con_printf("%s", prompt_text);
+  const read_result got = read_number(g_con.in, r);
+  if (got.status == read_status::end_of_input) {
+    report_end_of_input();
+    return std::nullopt;
+  }
+  clear_flush(g_con.in);
+  return got;
+}
+
+bool take_entry(const read_result& got, std::int32_t* value) {
+  if (got.status == read_status::too_large) {
+    con_printf("ERROR, Input Value too large, at most 32 bits\n");
+    return false;
+  }
+  if (got.status == read_status::number) *value = got.value;
+  if (*value < 0) {
+    con_printf("ERROR, Input Value (%d) < (%d) invalid\n", *value, 0);
+    return false;
+  }
+  return true;
+}
+
 std::optional<std::int32_t> ask_value(const char* prompt_text, radix r, const value_check& check) {
   std::int32_t value = -1;
   for (;;) {
-    con_printf("%s", prompt_text);
-    const read_result got = read_number(g_con.in, r);
-    if (got.status == read_status::end_of_input) {
-      report_end_of_input();
-      return std::nullopt;
-    }
-    clear_flush(g_con.in);
-    if (got.status == read_status::too_large) {
-      report_too_large();
-      continue;
-    }
-    if (got.status == read_status::number) value = got.value;
-    if (value < 0) {
-      report_negative(value);
-      continue;
-    }
-    if (check && !check(value)) continue;
-    return value;
+    const std::optional<read_result> got = read_entry(prompt_text, r);
+    if (!got) return std::nullopt;
+    if (take_entry(*got, &value) && (!check || check(value))) return value;
   }
 }
 
-int read_answer_char(std::FILE* in) {
+int read_answer_char(console_reader& in) {
   const int c = first_char(in);
   if (c == EOF || c == '\n') return c;
   if (c == '\r') {
-    const int next = std::fgetc(in);
-    if (next != '\n') std::ungetc(next, in);  // nothing for EOF
+    const int next = in.get();
+    if (next != '\n') in.unget(next);
     return '\n';
   }
   clear_flush(in);
@@ -110,7 +117,7 @@ int read_answer_char(std::FILE* in) {
 }
 
 void report_end_of_input() {
-  if (g_con.in_utf16) {
+  if (g_con.in.utf16()) {
     con_printf(
         "\nERROR, the input is UTF-16 text: save the answers as UTF-8 or ANSI (PowerShell: "
         "Set-Content -Encoding utf8), nothing written\n");
@@ -119,15 +126,9 @@ void report_end_of_input() {
   con_printf("\nERROR, no more input, nothing written\n");
 }
 
-void report_too_large() { con_printf("ERROR, Input Value too large, at most 32 bits\n"); }
-
-void report_negative(std::int32_t value) {
-  con_printf("ERROR, Input Value (%d) < (%d) invalid\n", value, 0);
-}
-
 }  // namespace prompt
 
-void clear_flush(std::FILE* stream) {
-  int c = std::fgetc(stream);
-  while (c != EOF && c != '\n') c = std::fgetc(stream);
+void clear_flush(console_reader& in) {
+  int c = in.get();
+  while (c != EOF && c != '\n') c = in.get();
 }

@@ -4,9 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <optional>
+
+#include "base/console.h"
 
 namespace prompt {
 
@@ -31,7 +32,18 @@ struct read_result {
 // hexadecimal an optional 0x, then digits. Magnitudes up to 0xFFFFFFFF are
 // taken as signed 32-bit values (ffffffff is -1); larger entries are
 // refused as too large rather than wrapped.
-read_result read_number(std::FILE* in, radix r);
+read_result read_number(console_reader& in, radix r);
+
+// The one read of every prompt: prints `prompt_text`, reads one number from
+// the console and discards the rest of its line. Nothing when the input
+// ended first, after saying so; the caller then writes nothing.
+std::optional<read_result> read_entry(const char* prompt_text, radix r);
+
+// Judges an entry for a value as the value prompts do. A number wider than
+// 32 bits is refused; a number is taken into *value, while an entry without
+// one leaves *value as it was; a negative *value is refused. True when
+// *value is left for the command's own checks.
+bool take_entry(const read_result& got, std::int32_t* value);
 
 // A command's own check of an accepted non-negative value. It prints the
 // command's message and returns false to have the value asked again.
@@ -45,20 +57,14 @@ std::optional<std::int32_t> ask_value(const char* prompt_text, radix r,
 // Reads the one-character answer to a question and discards the rest of its
 // line. A bare line end is an answer of its own and takes nothing from the
 // next line. Returns EOF when the input has ended.
-int read_answer_char(std::FILE* in);
+int read_answer_char(console_reader& in);
 
 // The line printed when the console input ends before a command has all its
 // entries.
 void report_end_of_input();
 
-// Printed when an entry is too large for 32 bits.
-void report_too_large();
-
-// Prints the negative-value message.
-void report_negative(std::int32_t value);
-
 }  // namespace prompt
 
 // Reads and discards characters up to and including the next line end, or to
 // the end of the input.
-void clear_flush(std::FILE* stream);
+void clear_flush(console_reader& in);

@@ -12,7 +12,8 @@ namespace {
 std::string read(const std::string& text, prompt::radix r) {
   std::string buf = text + '\0';
   std::FILE* in = fmemopen(buf.data(), text.size(), "r");
-  const prompt::read_result got = prompt::read_number(in, r);
+  console_reader reader(in);
+  const prompt::read_result got = prompt::read_number(reader, r);
   const char* const names[] = {"", "none", "big", "end"};
   std::string s = got.status == prompt::read_status::number ? "=" + std::to_string(got.value)
                                                             : names[static_cast<int>(got.status)];
@@ -42,8 +43,9 @@ TEST(ReadNumber, EdgeValues) {
 TEST(AnswerChar, TakesOneLine) {
   std::string text = "yes\n\nn\r\n\r\n\rq";
   std::FILE* in = fmemopen(text.data(), text.size(), "r");
+  console_reader reader(in);
   for (const int want : std::initializer_list<int>{'y', '\n', 'n', '\n', '\n', 'q', EOF, EOF})
-    EXPECT_EQ(prompt::read_answer_char(in), want);
+    EXPECT_EQ(prompt::read_answer_char(reader), want);
   EXPECT_EQ(std::fclose(in), 0);
 }
 

@@ -3,7 +3,7 @@
 namespace oem {
 
 std::uint32_t header_with_enable(std::uint32_t header, std::uint32_t enable_bit) {
-  if ((header & k_signature_mask) != k_signature) header = 0;
+  if (!has_signature(header)) header = 0;
   header &= ~enable_bit;
   return header | enable_bit | k_signature;
 }

@@ -16,6 +16,11 @@ constexpr std::uint32_t k_header = 0xFF000;
 constexpr std::uint32_t k_signature = 0x55AA;
 constexpr std::uint32_t k_signature_mask = 0xFFFF;
 
+// True when `header` holds the signature; without it no enable bit counts.
+constexpr bool has_signature(std::uint32_t header) {
+  return (header & k_signature_mask) == k_signature;
+}
+
 // Configuration words. Some offsets mean different words in the two chip
 // families; both names are given.
 constexpr std::uint32_t k_gpio = 0xFF004;           // QM
