@@ -10,8 +10,9 @@
 
 // A fault to inject: a read or a write at an offset that fails, one there that moves nothing
 // (short_io), a write there that lands with bit 0 flipped (corrupt); or a sync, the close or
-// the folder's sync that fails.
-enum class fault { none, read, write, short_io, corrupt, sync, close, folder_sync };
+// the folder's sync that fails; or a folder that cannot change a file in place, refusing a read
+// (in_place at its offset) or the open (at 1).
+enum class fault { none, read, write, short_io, corrupt, sync, close, folder_sync, in_place };
 
 // The image behind every path the tool opens, with the fault to inject and
 // what the run did to it.

@@ -42,7 +42,7 @@ void with_closed(int fd, F f) {
 
 // Stand-ins for the calls under test: each fails with its error where one is
 // set, else the link is made, and the lock taken without waiting.
-int g_rename2_error = 0, g_link_error = 0, g_lock_error = 0, g_sync_error = 0;
+int g_rename2_error = 0, g_link_error = 0, g_lock_error = 0, g_sync_error = 0, g_opens = 0;
 template <int& error>
 int link_as_set(const char* from, const char* to) {
   return error != 0 ? (errno = error, -1) : link(from, to);
@@ -64,42 +64,42 @@ int unlink_as_set(const char* path) {
 // Neither the image nor its hold takes a closed standard stream's descriptor
 // (the end-to-end rows close standard input and output).
 TEST(Platform, ImageIsHeldForOneRunAtATime) {
-  using plat::open_status;
+  using plat::open_mode, plat::open_status;
   scratch_holds({{"board.img", "image"}});
-  const std::string path = k_dir / "board.img";
+  const std::string path = k_dir / "board.img", moved = k_dir / "moved.img";
   plat::open_result first{};
-  with_closed(STDERR_FILENO, [&] { first = plat::open_image(path, plat::open_mode::update); });
+  with_closed(STDERR_FILENO, [&] { first = plat::open_image(path, open_mode::update); });
   ASSERT_EQ(first.status, open_status::ok);
-  EXPECT_GT(std::min(first.fd, first.hold), STDERR_FILENO);
-  close(first.fd);
+  EXPECT_GT(std::min(first.image.get(), first.hold.get()), STDERR_FILENO);
+  first.image.close();
   const auto open_before = open_now();
-  EXPECT_EQ(plat::open_image(path, plat::open_mode::update).status, open_status::in_use);
+  EXPECT_EQ(plat::open_image(path, open_mode::update).status, open_status::in_use);
   EXPECT_EQ(open_now(), open_before);
   const int fd = open(path.c_str(), O_RDWR);
   struct stat st {};
   ASSERT_EQ(fstat(fd, &st), 0);
-  fs::rename(path, k_dir / "moved.img");
+  fs::rename(path, moved);
   std::ofstream(path) << "another";
-  plat::release_hold(first.hold);
-  int hold = -1;
-  EXPECT_EQ(plat::posix::hold_image(fd, st, path, plat::open_mode::update, &hold),
-            open_status::in_use);
+  first.hold.close();
+  EXPECT_EQ(plat::posix::hold_image(fd, st, path, open_mode::update).status, open_status::in_use);
   // clang-format off
   const std::pair<int, open_status> fails[] = {
-      {EWOULDBLOCK, open_status::in_use}, {ENOLCK, open_status::ok},
+      {EWOULDBLOCK, open_status::in_use}, {EACCES, open_status::in_use}, {ENOLCK, open_status::ok},
       {EOPNOTSUPP, open_status::ok},      {EIO, open_status::cannot_open}};
   // clang-format on
   for (const auto& [error, status] : fails) {
     g_lock_error = error;
-    EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update, &hold,
-                                      lock_as_set),
-              status);
+    const auto held = plat::posix::hold_image(fd, st, moved, open_mode::update, lock_as_set);
+    EXPECT_EQ(held.status, status);
   }
-  EXPECT_EQ(hold, -1);
-  EXPECT_EQ(plat::posix::hold_image(fd, st, k_dir / "moved.img", plat::open_mode::update, &hold),
-            open_status::ok);
+  // A second name, given after the look or by a run that renames through a hard link and holds it.
+  fs::create_hard_link(moved, k_dir / "keep.img");
+  EXPECT_EQ(plat::posix::hold_image(fd, st, moved, open_mode::update).status,
+            open_status::other_names);
+  EXPECT_EQ(plat::open_image(moved, open_mode::update).status, open_status::in_use);
+  for (const int e : {EPERM, EOPNOTSUPP, EIO})
+    EXPECT_EQ((errno = e, plat::refused_in_place()), e != EIO);
   close(fd);
-  plat::release_hold(hold);
 }
 
 // A stand-in for the look at the path, after which a FIFO or another file takes its place.
@@ -109,8 +109,13 @@ int look_then_swap(const char* path, struct stat* st) {
   return looked;
 }
 
+// An open refused as unsupported, as by a file system that cannot change a file in place.
+int open_unsupported(const char*, int, ...) { return ++g_opens, errno = EOPNOTSUPP, -1; }
+
 // Only a regular file is opened, and only the one looked at: a FIFO that takes its place
-// meanwhile is refused without waiting for a writer, another file as one in use.
+// meanwhile is refused without waiting for a writer, another file as one in use. An open refused
+// as unsupported says why, and only an open for a change is a folder that cannot change in place;
+// it is tried once. A file with another name is refused for a change before it is opened.
 TEST(Platform, OpensOnlyTheFileLookedAt) {
   for (const bool fifo : {true, false}) {
     scratch_holds({{"board.img", "image"}, {"swap", "another"}});
@@ -121,12 +126,47 @@ TEST(Platform, OpensOnlyTheFileLookedAt) {
             .status,
         fifo ? plat::open_status::not_regular : plat::open_status::in_use);
   }
+  const auto open_to = [](plat::open_mode mode) {
+    return plat::posix::open_image_with(stat, k_dir / "board.img", mode, open_unsupported);
+  };
+  EXPECT_EQ(open_to(plat::open_mode::update).why, "Operation not supported");
+  EXPECT_EQ(open_to(plat::open_mode::update).status, plat::open_status::no_update_in_place);
+  EXPECT_EQ(open_to(plat::open_mode::read).status, plat::open_status::cannot_open);
+  fs::create_hard_link(k_dir / "board.img", k_dir / "keep.img");  // refused before any open
+  EXPECT_EQ((errno = EWOULDBLOCK, open_to(plat::open_mode::update)).status,
+            plat::open_status::other_names);
+  EXPECT_EQ(g_opens, 3);
+}
+
+// A share that refuses to rename an open file: renameat2 answers EBUSY while the hold is open;
+// once it is closed, another run comes for the image just before the rename.
+plat::file g_hold;
+std::thread g_other;
+plat::open_status g_other_run{};
+int busy_while_held(const char* from, const char* to) {
+  if (g_hold.is_open()) return errno = EBUSY, -1;
+  g_other = std::thread(
+      [] { g_other_run = plat::open_image(k_dir / "board.img", plat::open_mode::update).status; });
+  return usleep(100000), rename(from, to);
 }
 
 // The file's text, or "-" when there is none.
 std::string text_of(const char* name) {
   std::ifstream f(k_dir / name);
   return f ? std::string(std::istreambuf_iterator<char>(f), {}) : "-";
+}
+
+// Where the file system refuses to rename the open image, the run closes its hold and renames
+// then, under the folder's lock: another run that comes in that moment waits for the rename and
+// finds the image gone.
+TEST(Platform, RenameOfAnOpenImageLetsGoOfTheHold) {
+  scratch_holds({{"board.img", "image"}});
+  g_hold = plat::file(open((k_dir / "board.img").c_str(), O_RDONLY));
+  plat::posix::rename_no_replace_with(busy_while_held, k_dir / "board.img", k_dir / "new.img",
+                                      g_hold);
+  g_other.join();
+  EXPECT_EQ(text_of("board.img") + text_of("new.img"), "-image");
+  EXPECT_EQ(g_other_run, plat::open_status::cannot_open);
 }
 
 // Where the file system does not know the no-replace flag, a link and an
@@ -149,7 +189,7 @@ TEST(Platform, RenameNeverReplacesAFileAndLasts) {
       {EINVAL, EPERM, 0, false, "", "-image", ""}, {ENOSYS, EOPNOTSUPP, 0, false, "other", "imageother", "File exists"},
       {EOPNOTSUPP, ENOSYS, ENOLCK, false, "", "image-", "No locks available"},
       {EINVAL, EPERM, 0, 1, "", "image-", "Resource temporarily unavailable"}, {EINVAL, EPERM, 0, 2, "", "-image", ""},
-      {EINVAL, EACCES, 0, false, "", "image-", "Permission denied"}, {EINVAL, 0, 0, false, "", "image-", "Read-only file system", EROFS}};
+      {EINVAL, EIO, 0, false, "", "-image", ""}, {EINVAL, 0, 0, false, "", "image-", "Read-only file system", EROFS}};
   // clang-format on
   with_closed(STDIN_FILENO, [&] {
     const auto open_before = open_now();
@@ -162,26 +202,26 @@ TEST(Platform, RenameNeverReplacesAFileAndLasts) {
       std::thread holder([&] {
         if (r.held == 2) usleep(200000), close(other);
       });
-      std::string why;
       g_rename2_error = r.rename2, g_link_error = r.link, g_lock_error = r.lock;
       g_unlink_error = r.unlink;
       EXPECT_EQ(plat::posix::rename_no_replace_with(
-                    link_as_set<g_rename2_error>, k_dir / "board.img", k_dir / "new.img", &why,
-                    link_as_set<g_link_error>, lock_as_set, unlink_as_set),
-                *r.why == '\0');
+                    link_as_set<g_rename2_error>, k_dir / "board.img", k_dir / "new.img", g_hold,
+                    link_as_set<g_link_error>, lock_as_set, unlink_as_set)
+                    .why,
+                r.why);
       holder.join();
       if (r.held != 2) close(other);
-      EXPECT_EQ(why, r.why);
       EXPECT_EQ(text_of("board.img") + text_of("new.img"), r.files_after);
     }
-    std::string why, missing;
-    EXPECT_TRUE(plat::sync_folder_of(k_dir / "a.img", &why));
-    EXPECT_FALSE(plat::sync_folder_of(k_dir / "missing/a.img", &missing));
+    EXPECT_TRUE(plat::sync_folder_of(k_dir / "a.img").ok);
+    const plat::outcome missing = plat::sync_folder_of(k_dir / "missing/a.img");
+    plat::outcome synced;
     for (const int error : {EINVAL, EBADF, EIO}) {
       g_sync_error = error;
-      EXPECT_EQ(plat::posix::sync_folder_with(sync_as_set, k_dir / "a.img", &why), error != EIO);
+      synced = plat::posix::sync_folder_with(sync_as_set, k_dir / "a.img");
+      EXPECT_EQ(synced.ok, error != EIO);
     }
-    EXPECT_EQ(missing + ", " + why, "No such file or directory, Input/output error");
+    EXPECT_EQ(missing.why + ", " + synced.why, "No such file or directory, Input/output error");
     EXPECT_EQ(open_now(), open_before);
   });
   fs::remove_all(k_dir);

@@ -7,8 +7,8 @@
 #endif
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -23,8 +23,6 @@
 namespace plat {
 
 namespace {
-
-bool is_regular(const struct _stat64& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
 
 std::wstring wide(const std::u16string& s) { return {s.begin(), s.end()}; }
 
@@ -56,31 +54,18 @@ std::string windows_error_text(DWORD code) {
   return text;
 }
 
-// A handle as a descriptor; -1 with the last error set when the C library
-// has no descriptor left.
-int descriptor_of(HANDLE file) {
-  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
-  if (fd < 0) SetLastError(ERROR_TOO_MANY_OPEN_FILES);
-  return fd;
-}
+HANDLE handle_of(file::native value) { return reinterpret_cast<HANDLE>(value); }
 
-// A second handle of the same open file, as a descriptor: the share mode
-// lasts until both are closed. -1 with the last error set when there is none.
-int second_descriptor(HANDLE file) {
+// A second handle of the same open file: the share mode lasts until both are
+// closed. Not open, with the last error set, when there is none.
+file second_handle(const file& image) {
   const HANDLE self = GetCurrentProcess();
-  HANDLE copy = nullptr;
-  if (DuplicateHandle(self, file, self, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS) == 0) return -1;
-  const int fd = descriptor_of(copy);
-  if (fd < 0) CloseHandle(copy);
-  return fd;
-}
-
-// The descriptor's handle; INVALID_HANDLE_VALUE, with the last error set,
-// when the descriptor is none.
-HANDLE handle_of(int fd) {
-  const auto file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-  if (file == INVALID_HANDLE_VALUE) SetLastError(ERROR_INVALID_HANDLE);
-  return file;
+  HANDLE copy = INVALID_HANDLE_VALUE;
+  if (DuplicateHandle(self, handle_of(image.get()), self, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS) ==
+      0) {
+    return file();
+  }
+  return file(reinterpret_cast<file::native>(copy));
 }
 
 // Where ReadFile and WriteFile start on a handle opened for synchronous I/O,
@@ -122,99 +107,138 @@ bool folder_flush_refused(DWORD error) {
          error == ERROR_INVALID_PARAMETER;
 }
 
+// Looks at what `name` names through a handle without access to its data,
+// which starts no device and waits for no other program. A change looks at a
+// link itself, not at what it points to.
+file look_at(const std::wstring& name, bool update) {
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (update ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  return file(reinterpret_cast<file::native>(CreateFileW(
+      name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, flags, nullptr)));
+}
+
+// What the symbolic link looked at through `link` points to, as it was made;
+// empty for another kind of reparse point (a file kept in the cloud, a
+// deduplicated one), which is no second name.
+std::string link_target(HANDLE link) {
+  // A symbolic link's REPARSE_DATA_BUFFER: its tag, two sizes, the offsets and
+  // sizes in bytes of its substitute and print names, flags, then the names.
+  struct {
+    DWORD tag;
+    WORD size, reserved, substitute_at, substitute_size, print_at, print_size;
+    DWORD flags;
+    wchar_t names[MAXIMUM_REPARSE_DATA_BUFFER_SIZE / sizeof(wchar_t)];
+  } data{};
+  DWORD got = 0;
+  if (DeviceIoControl(link, FSCTL_GET_REPARSE_POINT, nullptr, 0, &data, sizeof data, &got,
+                      nullptr) == 0 ||
+      data.tag != IO_REPARSE_TAG_SYMLINK) {
+    return {};
+  }
+  const wchar_t* print = data.names + data.print_at / sizeof(wchar_t);
+  return text::utf8_from_utf16({print, print + data.print_size / sizeof(wchar_t)});
+}
+
+bool same_file(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Opens and holds the image into `r`: the status, and where it has one, its
+// reason in r.why.
+open_status open_and_hold(const std::string& path, open_mode mode, open_result& r) {
+  const auto because = [&r](open_status status) {
+    r.why = windows_error_text(GetLastError());
+    return status;
+  };
+  const bool update = mode == open_mode::update;
+  const std::wstring name = system_path(path);
+  // Opening is not harmless for everything a path can name: COM1 raises its
+  // DTR line. A device's name (NUL, CON, COM1, and before Windows 11 com1.img
+  // too) comes back from GetFullPathNameW as "\\.\" and the device: it is
+  // refused unopened. Anything else is looked at first, and must be a file on
+  // a disk, not a folder, and for a change have one name.
+  if (name.rfind(L"\\\\.\\", 0) == 0) return open_status::not_regular;
+  const file look = look_at(name, update);
+  const auto looked = handle_of(look.get());
+  BY_HANDLE_FILE_INFORMATION seen{};
+  if (!look.is_open()) return because(open_status::cannot_open);
+  if (GetFileType(looked) != FILE_TYPE_DISK) return open_status::not_regular;
+  if (GetFileInformationByHandle(looked, &seen) == 0) return because(open_status::cannot_open);
+  if ((seen.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return open_status::not_regular;
+  if (update && (seen.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    r.why = link_target(looked);
+    if (!r.why.empty()) return open_status::symbolic_link;
+  }
+  if (update && seen.nNumberOfLinks > 1) return open_status::other_names;
+  // Other programs may read the image but not write it while this run holds
+  // it; delete sharing lets the run rename it while the hold is open. A run
+  // that only reads asks for no more than reading.
+  const DWORD access = update ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+  r.image = file(reinterpret_cast<file::native>(
+      CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL, nullptr)));
+  if (!r.image.is_open()) {
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION         ? open_status::in_use
+           : update && error == ERROR_NOT_SUPPORTED ? because(open_status::no_update_in_place)
+                                                    : because(open_status::cannot_open);
+  }
+  const HANDLE image = handle_of(r.image.get());
+  BY_HANDLE_FILE_INFORMATION st{};
+  if (GetFileType(image) != FILE_TYPE_DISK || GetFileInformationByHandle(image, &st) == 0) {
+    return open_status::not_regular;
+  }
+  // Another file put in its place meanwhile: the image is being changed.
+  if (!same_file(st, seen)) return open_status::in_use;
+  if (update && st.nNumberOfLinks > 1) return open_status::other_names;
+  r.size = std::uint64_t{st.nFileSizeHigh} << 32U | st.nFileSizeLow;
+  r.hold = second_handle(r.image);
+  return r.hold.is_open() ? open_status::ok : because(open_status::cannot_open);
+}
+
 }  // namespace
 
 open_result open_image(const std::string& path, open_mode mode) {
   open_result r;
-  const std::wstring name = system_path(path);
-  // Windows refuses to open a directory as a file with the same error as a
-  // missing permission, so look at what the path names before opening it.
-  struct _stat64 st {};
-  if (_wstat64(name.c_str(), &st) == 0 && !is_regular(st)) {
-    r.status = open_status::not_regular;
-    return r;
-  }
-  // Other programs may read the image but not write it while this run holds
-  // it; delete sharing lets the run rename it while the hold is open. A run
-  // that only reads asks for no more than reading.
-  const DWORD access = mode == open_mode::update ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-  const HANDLE file = CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_SHARING_VIOLATION) r.status = open_status::in_use;
-    r.why = windows_error_text(error);
-    return r;
-  }
-  const int fd = descriptor_of(file);
-  if (fd < 0) {
-    r.why = windows_error_text(GetLastError());
-    CloseHandle(file);
-    return r;
-  }
-  if (_fstat64(fd, &st) != 0 || !is_regular(st)) {
-    _close(fd);
-    r.status = open_status::not_regular;
-    return r;
-  }
-  r.hold = second_descriptor(file);
-  if (r.hold < 0) {
-    r.why = windows_error_text(GetLastError());
-    _close(fd);
-    return r;
-  }
-  r.status = open_status::ok;
-  r.fd = fd;
-  r.size = static_cast<std::uint64_t>(st.st_size);
+  r.status = open_and_hold(path, mode, r);
+  if (r.status != open_status::ok) r.image.close();  // a refusal leaves nothing open
   return r;
 }
 
-// ReadFile and WriteFile on the descriptor's handle rather than the C
-// library's _read and _write, so that a failure leaves the system's own
-// reason as the last error.
-long pread_at(int fd, void* buf, std::size_t n, std::uint64_t off) {
-  const HANDLE file = handle_of(fd);
+// ReadFile and WriteFile rather than the C library's _read and _write, so
+// that a failure leaves the system's own reason as the last error.
+long file::read_at(void* buf, std::size_t n, std::uint64_t off) const {
   OVERLAPPED at = at_offset(off);
   DWORD got = 0;
-  if (file != INVALID_HANDLE_VALUE && ReadFile(file, buf, io_size(n), &got, &at) != 0) {
-    return static_cast<long>(got);
-  }
+  if (ReadFile(handle_of(value_), buf, io_size(n), &got, &at) != 0) return static_cast<long>(got);
   // A read that starts at the end of the file ends with this error.
   return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
 }
 
-long pwrite_at(int fd, const void* buf, std::size_t n, std::uint64_t off) {
-  const HANDLE file = handle_of(fd);
+long file::write_at(const void* buf, std::size_t n, std::uint64_t off) const {
   OVERLAPPED at = at_offset(off);
   DWORD put = 0;
-  if (file != INVALID_HANDLE_VALUE && WriteFile(file, buf, io_size(n), &put, &at) != 0) {
-    return static_cast<long>(put);
-  }
+  if (WriteFile(handle_of(value_), buf, io_size(n), &put, &at) != 0) return static_cast<long>(put);
   return -1;
-}
-
-void release_hold(int hold) {
-  if (hold >= 0) _close(hold);
 }
 
 // FlushFileBuffers itself: the C library's _commit reports any failure as
 // EBADF ("Bad file descriptor").
-bool sync_fd(int fd) {
-  const HANDLE file = handle_of(fd);
-  return file != INVALID_HANDLE_VALUE && FlushFileBuffers(file) != 0;
+bool file::sync() const { return FlushFileBuffers(handle_of(value_)) != 0; }
+
+bool file::close() {
+  if (!is_open()) return true;
+  const HANDLE handle = handle_of(value_);
+  value_ = k_none;
+  return CloseHandle(handle) != 0;
 }
 
-// _close keeps the code of a failed CloseHandle in _doserrno; none there
-// means that the descriptor was none.
-bool close_fd(int fd) {
-  if (_close(fd) == 0) return true;
-  SetLastError(_doserrno != 0 ? static_cast<DWORD>(_doserrno) : ERROR_INVALID_HANDLE);
-  return false;
-}
-
-// pread_at, pwrite_at, sync_fd and close_fd each leave the reason for their
-// failure as the last error.
+// The calls of a file each leave the reason for their failure as the last
+// error.
 std::string last_error_text() { return windows_error_text(GetLastError()); }
+
+bool refused_in_place() { return GetLastError() == ERROR_NOT_SUPPORTED; }
 
 // Without MOVEFILE_REPLACE_EXISTING, MoveFileEx fails on an existing target;
 // without MOVEFILE_COPY_ALLOWED it never falls back to copying across
@@ -223,7 +247,7 @@ std::string last_error_text() { return windows_error_text(GetLastError()); }
 // refused while another program looks at the image is tried again every
 // 10 ms; one still refused after a second is a refusal, never a wait
 // without end.
-bool rename_no_replace(const std::string& from, const std::string& to, std::string* why) {
+outcome rename_no_replace(const std::string& from, const std::string& to, file& hold) {
   constexpr int k_tries = 100;
   constexpr DWORD k_pause_ms = 10;
   const std::wstring source = system_path(from);
@@ -231,36 +255,34 @@ bool rename_no_replace(const std::string& from, const std::string& to, std::stri
   for (int tried = 1; MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) == 0;
        ++tried) {
     const DWORD error = GetLastError();
-    if (!held_for_a_moment(error) || tried == k_tries) {
-      *why = windows_error_text(error);
-      return false;
-    }
+    if (!held_for_a_moment(error) || tried == k_tries) return {false, windows_error_text(error)};
+    // A share that refuses to rename a file open anywhere (Samba read through
+    // libsmbclient) refuses it for the run's own hold: it is let go.
+    if (error == ERROR_LOCK_VIOLATION) hold.close();
     Sleep(k_pause_ms);
   }
-  return true;
+  return {};
 }
 
 // The calendar date of the system's time zone, as the clock in the task bar
 // shows it; independent of a TZ variable that the C library might misread.
-void local_month_day(int* month, int* day) {
+month_day local_month_day() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  *month = now.wMonth;
-  *day = now.wDay;
+  return {now.wMonth, now.wDay};
 }
 
 // FlushFileBuffers on the folder, opened as a folder (backup semantics) and
 // for writing, as FlushFileBuffers needs.
-bool sync_folder_of(const std::string& path, std::string* why) {
+outcome sync_folder_of(const std::string& path) {
   const HANDLE folder = CreateFileW(folder_of(path).c_str(), GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   const bool flushed = folder != INVALID_HANDLE_VALUE && FlushFileBuffers(folder) != 0;
   const DWORD error = GetLastError();
   if (folder != INVALID_HANDLE_VALUE) CloseHandle(folder);
-  if (flushed || folder_flush_refused(error)) return true;
-  *why = windows_error_text(error);
-  return false;
+  if (flushed || folder_flush_refused(error)) return {};
+  return {false, windows_error_text(error)};
 }
 
 bool is_path_separator(char c) { return c == '/' || c == '\\' || c == ':'; }

@@ -63,30 +63,30 @@ std::optional<std::string> build(const std::string& path, const std::string& tag
 
 }  // namespace oem_name
 
-void rename_file(const std::string& path, bool modified) {
+void rename_file(const std::string& path, bool modified, plat::file& hold) {
   if (!modified) {
     con_printf("[WARN] File has not been modified.\n");
     return;
   }
-  int month = 0;
-  int day = 0;
-  plat::local_month_day(&month, &day);
+  const plat::month_day today = plat::local_month_day();
   std::string why;
   const std::optional<std::string> name =
-      oem_name::build(path, oem_name::date_tag(month, day), &why);
+      oem_name::build(path, oem_name::date_tag(today.month, today.day), &why);
   if (!name) {
     con_errorf("[ERROR] Error renaming file: %s\n", why.c_str());
     return;
   }
   // Renamed earlier today: the image already carries its new name.
   if (*name != path) {
-    if (!plat::rename_no_replace(path, *name, &why)) {
-      con_errorf("[ERROR] Error renaming file: %s\n", why.c_str());
+    const plat::outcome renamed = plat::rename_no_replace(path, *name, hold);
+    if (!renamed.ok) {
+      con_errorf("[ERROR] Error renaming file: %s\n", renamed.why.c_str());
       return;
     }
     // Until its folder is on the disk, a power cut can bring the old name back.
-    if (!plat::sync_folder_of(*name, &why)) {
-      con_errorf("[ERROR] Fail to save image %s: %s\n", name->c_str(), why.c_str());
+    const plat::outcome lasting = plat::sync_folder_of(*name);
+    if (!lasting.ok) {
+      con_errorf("[ERROR] Fail to save image %s: %s\n", name->c_str(), lasting.why.c_str());
       return;
     }
   }

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "base/platform.h"
+
 namespace oem_name {
 
 // The limits apply to the file-name part, in the units in which the file
@@ -25,5 +27,6 @@ std::optional<std::string> build(const std::string& path, const std::string& tag
 
 }  // namespace oem_name
 
-// Renames a changed image, or reports that it was left as it was.
-void rename_file(const std::string& path, bool modified);
+// Renames a changed image, or reports that it was left as it was; `hold`
+// keeps other runs out meanwhile (plat::rename_no_replace).
+void rename_file(const std::string& path, bool modified, plat::file& hold);

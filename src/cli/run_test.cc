@@ -25,9 +25,10 @@ const std::string k_ports = "current port num : 4, max port num : 4\nPlease inpu
 const std::string k_kept = "[WARN] File has not been modified.\n\n";
 const std::string k_partly = "[ERROR] Image x/b.img may be only partly written; it keeps its name.\n";
 const std::string k_fail = "[ERROR] Fail to ";
-const std::string k_closed = "open x/b.img\nclose\nrelease 4\n";
-const std::string k_synced = "open x/b.img\nsync\nclose\nrelease 4\n";
-const std::string k_moved = "open x/b.img\nsync\nclose\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\nrelease 4\n";
+const std::string k_closed = "open x/b.img\nclose 3\nclose 4\n";
+const std::string k_synced = "open x/b.img\nsync\nclose 3\nclose 4\n";
+const std::string k_moved = "open x/b.img\nsync\nclose 3\nrename x/b.img x/b_oem_0301.img\nsync folder of x/b_oem_0301.img\nclose 4\n";
+const std::string k_copy = "[ERROR] The folder of x/b.img cannot change a file in place: copy the image to a local folder.\n";
 // clang-format on
 
 TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
@@ -52,6 +53,8 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
       {"-N", "1\n", fault::write, 0x0, k_ports, k_fail + "write image at 0x0: injected fault\n" + k_partly, "\n", 0, k_synced},
       {"-G", "1234\n", fault::folder_sync, 0, k_gpio_done, k_fail + "save image x/b_oem_0301.img: no space left\n", "\n", 2, k_moved},
       // The sums are signed, the read-back's first; the image is not saved as asked.
+      // A folder that cannot change a file in place refuses the open for update.
+      {"-G", "1234\n", fault::in_place, 1, "[Error] Fail to open file!\n", "[ERROR] Fail to open x/b.img: refused\n" + k_copy, "", 0, "open x/b.img\n"},
       {"-N", "1\n", fault::corrupt, 0x0, k_ports + "\nConfiguration checksum error, please try again, -1807109075, -1807109076\n", k_partly, "\n", 1, k_synced},
   };
   // clang-format on
@@ -72,12 +75,23 @@ TEST(Faults, AreReportedOnceInTheirPlaceAndNeverCalledSuccess) {
   }
 }
 
+// Reads refused by a folder that cannot change a file in place: after the run's own lines, one that
+// says what to do.
+TEST(Faults, AFolderThatCannotChangeAFileInPlaceIsNamed) {
+  g_image = mem_image{};
+  ASSERT_TRUE(testimg::build("", &g_image.bytes));
+  g_image.fails = fault::in_place, g_image.fault_at = 0xFFFDC;
+  EXPECT_EQ(run_inproc({"-F", "x/b.img", "-G"}, "1\n").both,
+            k_fail + "read image at 0xfffdc: injected fault\n[WARN] File has not been modified.\n" +
+                k_copy + "\n");
+}
+
 // After a failed read the image takes no more words, and says so to the caller.
 TEST(Faults, NoWordIsWrittenAfterAFailure) {
   g_image = mem_image{};
   ASSERT_TRUE(testimg::build("", &g_image.bytes));
   g_image.fails = fault::read, g_image.fault_at = 0xFF000;
-  file_img_stream stream(3, -1);
+  file_img_stream stream(plat::file(3), plat::file());
   std::uint32_t word = 7;
   EXPECT_FALSE(rd_img(stream, 0xFF000, &word) || wt_img(stream, 0xFF004, 1));
   EXPECT_EQ(word, 7U);

@@ -20,22 +20,20 @@ constexpr std::uint32_t k_block_bytes = 0x1000;
 
 }  // namespace
 
-file_img_stream::~file_img_stream() {
-  if (open_) plat::close_fd(fd_);
-  plat::release_hold(hold_);
-}
-
 bool file_img_stream::read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) {
-  const long got = plat::pread_at(fd_, buf, n, off);
-  if (got == static_cast<long>(n)) return true;
-  error_ = got < 0 ? plat::last_error_text() : "unexpected end of file";
-  return false;
+  const long got = image_.read_at(buf, n, off);
+  return got == static_cast<long>(n) || not_moved(got, "unexpected end of file");
 }
 
 bool file_img_stream::write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) {
-  const long put = plat::pwrite_at(fd_, buf, n, off);
-  if (put == static_cast<long>(n)) return true;
-  error_ = put < 0 ? plat::last_error_text() : "short write";
+  const long put = image_.write_at(buf, n, off);
+  return put == static_cast<long>(n) || not_moved(put, "short write");
+}
+
+bool file_img_stream::not_moved(long moved, const char* short_text) {
+  if (moved >= 0) return error_ = short_text, false;
+  refused_in_place_ = refused_in_place_ || plat::refused_in_place();
+  error_ = plat::last_error_text();
   return false;
 }
 
@@ -50,7 +48,7 @@ bool img_stream::sync_before_write(std::uint32_t off, std::size_t n) {
 }
 
 bool file_img_stream::sync() {
-  if (sync_error_.empty() && plat::sync_fd(fd_)) return true;
+  if (sync_error_.empty() && image_.sync()) return true;
   if (sync_error_.empty()) sync_error_ = plat::last_error_text();
   error_ = sync_error_;
   return false;
@@ -58,11 +56,10 @@ bool file_img_stream::sync() {
 
 bool file_img_stream::close(bool sync_first) {
   bool ok = !sync_first || sync();
-  if (!plat::close_fd(fd_) && ok) {
+  if (!image_.close() && ok) {
     error_ = plat::last_error_text();
     ok = false;
   }
-  open_ = false;
   return ok;
 }
 

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+
+#include "base/platform.h"
 
 class img_stream {
  public:
@@ -27,6 +30,11 @@ class img_stream {
   // Closes, after sync() when `sync_first` is set; false on failure.
   virtual bool close(bool sync_first) = 0;
   virtual std::string error_text() const = 0;
+  // True when a read or write failed as the file system cannot change a file
+  // in place.
+  virtual bool refused_in_place() const = 0;
+  // What keeps other runs out until the rename is done.
+  virtual plat::file& hold() = 0;
 
   // Called before a write of n bytes at `off`. A power cut keeps each block
   // of the file whole or not at all, but keeps the blocks written between
@@ -52,23 +60,30 @@ class img_stream {
 
 // The image file on disk, accessed with one positional call per word. The
 // hold that keeps other runs out is released when the stream is destroyed,
-// after the rename that follows close().
+// after the rename that follows close(), or by that rename where the system
+// refuses to rename an open file.
 class file_img_stream : public img_stream {
  public:
-  file_img_stream(int fd, int hold) : fd_(fd), hold_(hold) {}
-  ~file_img_stream() override;
+  file_img_stream(plat::file image, plat::file hold)
+      : hold_(std::move(hold)), image_(std::move(image)) {}
   bool read_at(std::uint32_t off, std::uint8_t* buf, std::size_t n) override;
   bool write_at(std::uint32_t off, const std::uint8_t* buf, std::size_t n) override;
   bool sync() override;
   bool close(bool sync_first) override;
   std::string error_text() const override { return error_; }
+  bool refused_in_place() const override { return refused_in_place_; }
+  plat::file& hold() override { return hold_; }
 
  private:
-  int fd_;
-  int hold_;
-  bool open_ = true;
+  // False, with why the bytes were not all moved (`short_text` where fewer
+  // were) in error_text().
+  bool not_moved(long moved, const char* short_text);
+
+  plat::file hold_;  // declared first, so that it goes last
+  plat::file image_;
   std::string error_;
   std::string sync_error_;  // why the first failed flush failed
+  bool refused_in_place_ = false;
 };
 
 // Set by the first call of wt_img, whether or not the write succeeded; never
