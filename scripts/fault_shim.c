@@ -9,33 +9,32 @@
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
-#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The errno that the next call of this kind fails with, or 0 for none.
+// The errno that the next call of this kind fails with, set in errno, or 0
+// for none.
 static int take_fault(const char* path, const char* kind) {
   const char* root = getenv("DORVANE_FAULTS");
-  if (root == NULL || path == NULL) return 0;
-  const size_t n = strlen(root);
-  if (strncmp(path, root, n) != 0 || path[n] != '/') return 0;
+  const size_t n = root == NULL ? 0 : strlen(root);
+  if (n == 0 || path == NULL || strncmp(path, root, n) != 0 || path[n] != '/') return 0;
   char name[4096];
   snprintf(name, sizeof name, "%s/%s", root, kind);
-  FILE* f = fopen(name, "r");
+  FILE* f = fopen(name, "r+");
   if (f == NULL) return 0;
   int error = 0, count = 0;
-  if (fscanf(f, "%d %d", &error, &count) != 2 || count <= 0) error = 0;
-  fclose(f);
-  if (count > 1 && (f = fopen(name, "w")) != NULL) {
-    fprintf(f, "%d %d\n", error, count - 1);
-    fclose(f);
+  const int valid = fscanf(f, "%d %d", &error, &count) == 2 && count > 0;
+  if (valid && count > 1) {
+    rewind(f);
+    fprintf(f, "%d %d\n", error, count - 1);  // a shorter count leaves a blank line after it
   } else {
     unlink(name);
   }
-  return error;
+  fclose(f);
+  return valid ? (errno = error) : 0;
 }
 
 static int fd_fault(int fd, const char* file_kind, const char* folder_kind) {
@@ -46,38 +45,21 @@ static int fd_fault(int fd, const char* file_kind, const char* folder_kind) {
   return take_fault(path, S_ISDIR(st.st_mode) ? folder_kind : file_kind);
 }
 
-#define REAL(name, type) ((type)dlsym(RTLD_NEXT, name))
-#define FAIL_WITH(fault)   \
-  do {                     \
-    const int e = (fault); \
-    if (e != 0) {          \
-      errno = e;           \
-      return -1;           \
-    }                      \
-  } while (0)
+// -1 with the fault's errno, or what the real call gives.
+#define FAULT_OR_REAL(fault, type, name, ...) \
+  return (fault) ? -1 : ((type)dlsym(RTLD_NEXT, name))(__VA_ARGS__)
+typedef ssize_t (*pwrite_fn)(int, const void*, size_t, off_t);
 
 int rename(const char* from, const char* to) {
-  FAIL_WITH(take_fault(from, "rename"));
-  return REAL("rename", int (*)(const char*, const char*))(from, to);
+  FAULT_OR_REAL(take_fault(from, "rename"), int (*)(const char*, const char*), "rename", from, to);
 }
-
-int fsync(int fd) {
-  FAIL_WITH(fd_fault(fd, "filesync", "dirsync"));
-  return REAL("fsync", int (*)(int))(fd);
-}
-
+int fsync(int fd) { FAULT_OR_REAL(fd_fault(fd, "filesync", "dirsync"), int (*)(int), "fsync", fd); }
 int fdatasync(int fd) {
-  FAIL_WITH(fd_fault(fd, "filesync", "dirsync"));
-  return REAL("fdatasync", int (*)(int))(fd);
+  FAULT_OR_REAL(fd_fault(fd, "filesync", "dirsync"), int (*)(int), "fdatasync", fd);
 }
-
-typedef ssize_t (*pwrite_fn)(int, const void*, size_t, off_t);
 ssize_t pwrite(int fd, const void* buf, size_t n, off_t off) {
-  FAIL_WITH(fd_fault(fd, "pwrite", "pwrite"));
-  return REAL("pwrite", pwrite_fn)(fd, buf, n, off);
+  FAULT_OR_REAL(fd_fault(fd, "pwrite", "pwrite"), pwrite_fn, "pwrite", fd, buf, n, off);
 }
-
 ssize_t pwrite64(int fd, const void* buf, size_t n, off_t off) {
-  FAIL_WITH(fd_fault(fd, "pwrite", "pwrite"));
-  return REAL("pwrite64", pwrite_fn)(fd, buf, n, off);
+  FAULT_OR_REAL(fd_fault(fd, "pwrite", "pwrite"), pwrite_fn, "pwrite64", fd, buf, n, off);
 }

@@ -13,36 +13,28 @@
 #include <time.h>
 #include <unistd.h>
 
-static volatile sig_atomic_t g_asked;
+static int g_fd;
+static long g_ms;  // -1: never
 
-static void asked(int sig) {
+// Runs in the signal's handler: nanosleep and fcntl may be called there.
+static void let_go(int sig) {
   (void)sig;
-  g_asked = 1;
+  const struct timespec pause = {g_ms / 1000, g_ms % 1000 * 1000000};
+  if (g_ms >= 0 && nanosleep(&pause, NULL) == 0) fcntl(g_fd, F_SETLEASE, F_UNLCK);
 }
 
 int main(int argc, char** argv) {
   if (argc != 3) return 2;
-  const int fd = open(argv[1], O_RDONLY);
-  struct sigaction on_break = {0};
-  on_break.sa_handler = asked;  // no SA_RESTART: the signal ends the read below
-  sigaction(SIGIO, &on_break, NULL);
-  if (fd < 0 || fcntl(fd, F_SETLEASE, F_RDLCK) != 0) {
+  g_fd = open(argv[1], O_RDONLY);
+  g_ms = strcmp(argv[2], "never") == 0 ? -1 : strtol(argv[2], NULL, 10);
+  signal(SIGIO, let_go);  // restarts the read below
+  if (g_fd < 0 || fcntl(g_fd, F_SETLEASE, F_RDLCK) != 0) {
     perror("lease_hold");
     return 1;
   }
   puts("held");
   fflush(stdout);
-  const int never = strcmp(argv[2], "never") == 0;
-  const long ms = never ? 0 : strtol(argv[2], NULL, 10);
   char c;
-  for (;;) {
-    if (g_asked && !never) {
-      const struct timespec pause = {ms / 1000, ms % 1000 * 1000000};
-      nanosleep(&pause, NULL);
-      fcntl(fd, F_SETLEASE, F_UNLCK);
-      g_asked = 0;
-    }
-    // A read interrupted by SIGIO comes back here; end of input ends the hold.
-    if (read(STDIN_FILENO, &c, 1) == 0) return 0;
-  }
+  while (read(STDIN_FILENO, &c, 1) != 0) continue;
+  return 0;
 }
