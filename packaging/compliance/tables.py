@@ -138,23 +138,22 @@ LICENSES = {
 #           ("dep5", NAME): the text of the licence NAME in a
 #           machine-readable copyright file of a package linked in
 #   texts   the full texts the notices append (see TEXTS)
-TERMS = {
-    "LGPL-2.1-or-later": {
-        "debian": "LGPL-2.1+",
-        "grant": """\
+# The permission that every file under the LGPL 2.1 or later gives.
+LGPL_GRANT = """\
 This library is free software; you can redistribute it and/or modify it
 under the terms of the GNU Lesser General Public License as published by the
 Free Software Foundation; either version 2.1 of the License, or (at your
-option) any later version.""",
+option) any later version."""
+
+TERMS = {
+    "LGPL-2.1-or-later": {
+        "debian": "LGPL-2.1+",
+        "grant": LGPL_GRANT,
         "texts": ["LGPL-2.1"],
     },
     "LGPL-2.1-or-later WITH GCC-exception-2.0-note": {
         "debian": "LGPL-2.1+ with GCC-exception-2.0-note exception",
-        "grant": """\
-This library is free software; you can redistribute it and/or modify it
-under the terms of the GNU Lesser General Public License as published by the
-Free Software Foundation; either version 2.1 of the License, or (at your
-option) any later version.
+        "grant": LGPL_GRANT + """
 
 In addition to the permissions in the GNU Lesser General Public License,
 the Free Software Foundation gives you unlimited permission to link the
@@ -176,11 +175,7 @@ carries forward this exception.""",
     # the files of libgcc's and the C library's soft-fp/ give it.
     "LicenseRef-LGPL-2.1-or-later-with-link-exception": {
         "debian": "LGPL-2.1+ with link exception",
-        "grant": """\
-This library is free software; you can redistribute it and/or modify it
-under the terms of the GNU Lesser General Public License as published by the
-Free Software Foundation; either version 2.1 of the License, or (at your
-option) any later version.
+        "grant": LGPL_GRANT + """
 
 In addition to the permissions in the GNU Lesser General Public License,
 the Free Software Foundation gives you unlimited permission to link the
